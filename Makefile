@@ -1,0 +1,35 @@
+# Front door for a new machine: `make demo` installs what is missing, builds and runs the main
+# job on sample data; `make test` runs every test, once with warnings as errors and once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+
+JOBS ?= $(shell nproc)
+
+.PHONY: deps demo build test test-release test-asan bench clean
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+
+demo: build
+	bash scripts/demo.sh build/release
+
+test: deps test-release test-asan
+
+test-release:
+	cmake --preset ci >/dev/null
+	cmake --build --preset ci -j $(JOBS)
+	ctest --preset ci -j $(JOBS)
+
+test-asan:
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: build
+	bash bench/run.sh build/release
+
+clean:
+	rm -rf build
