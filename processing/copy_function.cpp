@@ -1,0 +1,195 @@
+#include "processing/copy_function.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "processing/peak_filter.h"
+
+namespace {
+
+std::uint32_t LoadU32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+void StoreU32(std::uint8_t* bytes, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// The scan header the output scan is written with, from the input's scanInfo.
+void BuildScanHeader(const std::uint8_t* scanInfo, std::uint8_t* scanHeader) {
+    const std::uint32_t word0 = LoadU32(scanInfo + kScanInfoCountOffset);
+    const std::uint32_t flags = LoadU32(scanInfo + kScanInfoFlagsOffset);
+    StoreU32(scanHeader + 0, (word0 >> 31) & 1u);
+    StoreU32(scanHeader + 4, flags & 1u);
+    std::memcpy(scanHeader + 8, scanInfo + kScanInfoValue32Offset, 4);
+    std::memcpy(scanHeader + 12, scanInfo + kScanInfoValue12Offset, 4);
+    std::memcpy(scanHeader + 16, scanInfo + kScanInfoValue36Offset, 4);
+    StoreU32(scanHeader + 20, (flags >> 2) & 1u);
+}
+
+// Peak arrays of one scan, sized exactly by its size query and released with it.
+struct PeakArrays {
+    explicit PeakArrays(std::uint32_t n)
+        : masses(std::make_unique_for_overwrite<float[]>(n)),
+          intensities(std::make_unique_for_overwrite<std::uint32_t[]>(n)),
+          bytes(std::make_unique_for_overwrite<std::uint8_t[]>(n)) {}
+    std::unique_ptr<float[]> masses;
+    std::unique_ptr<std::uint32_t[]> intensities;
+    std::unique_ptr<std::uint8_t[]> bytes;
+};
+
+class FunctionCopier {
+public:
+    FunctionCopier(const CopyContext& context, std::int32_t function,
+                   FunctionSummary& summaryOut, RunFailure& failureOut)
+        : c(context), j(function), summary(summaryOut), failure(failureOut) {}
+
+    bool Run(std::uint8_t* tableSlot) {
+        const bool unfiltered = c.rules.CountForFunction(j) == 0;
+        const FunctionFilter filter(c.rules, j);
+        summary.function = j;
+        summary.filtered = !unfiltered;
+
+        std::uint8_t functionRecord[kFunctionRecordSize] = {};
+        std::uint16_t ignored = 0;
+        if (!Ok(c.ops.ReadFuncInfo(c.readHandle, j, functionRecord, &ignored), "RawReadFuncInfo") ||
+            !Ok(c.ops.ReadFuncInit(c.readHandle, j, 0, 0, functionRecord, c.headerBlock),
+                "RawReadFuncInit")) {
+            return false;
+        }
+        const auto scanFileCode = static_cast<std::int32_t>(
+            (LoadU32(functionRecord + kFunctionRecordScanCodeWord) >>
+             kFunctionRecordScanCodeShift) &
+            kFunctionRecordScanCodeMask);
+        if (!Ok(c.ops.CreateScanFile(c.createHandle, j, 0, scanFileCode), "RawCreateScanFile")) {
+            return false;
+        }
+        std::uint8_t statsFile[kStatsFileSize] = {};
+        const bool hasStats = c.ops.ReadGetStatsFile(c.readHandle, j, 0, statsFile) == kRawOk;
+        if (hasStats && !Ok(c.ops.StatsCreateFile(c.createHandle, j, 0), "RawStatsCreateFile")) {
+            return false;
+        }
+        std::memcpy(tableSlot, functionRecord, kFunctionRecordSize);
+
+        const std::uint32_t scanCount = LoadU32(functionRecord + kFunctionRecordScanCountOffset);
+        for (std::uint32_t i = 1; i <= scanCount; ++i) {
+            if (!CopyScan(static_cast<std::int32_t>(i), scanFileCode, unfiltered, filter,
+                          hasStats, statsFile)) {
+                return false;
+            }
+            ++summary.scans;
+        }
+        scanIndex = 0;
+
+        if (!Ok(c.ops.CreateScansEnd(c.createHandle, j, 0, scanFileCode), "RawCreateScansEnd") ||
+            !Ok(c.ops.ReadFuncEnd(c.readHandle, j, 0), "RawReadFuncEnd") ||
+            (hasStats && !Ok(c.ops.StatsCreateEnd(c.createHandle, j, 0), "RawStatsCreateEnd"))) {
+            return false;
+        }
+
+        std::uint8_t eeRecord[kEERecordSize] = {};
+        if (c.ops.EERead(c.readHandle, j, 0, 1, eeRecord) == kRawOk) {
+            if (!Ok(c.ops.EECreateFile(c.createHandle, j, 0), "RawEECreateFile") ||
+                !Ok(c.ops.EECreateRecord(c.createHandle, j, 0, eeRecord), "RawEECreateRecord") ||
+                !Ok(c.ops.EECreateEnd(c.createHandle, j, 0), "RawEECreateEnd")) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool CopyScan(std::int32_t scan, std::int32_t scanFileCode, bool unfiltered,
+                  const FunctionFilter& filter, bool hasStats, std::uint8_t* statsFile) {
+        scanIndex = scan;
+        std::uint8_t scanInfo[kScanInfoSize] = {};
+        std::uint32_t capacity = 0;
+        if (!Ok(c.ops.ReadSpectrum(c.readHandle, j, 0, scan, 1, &capacity, scanInfo, nullptr,
+                                   nullptr, nullptr, 0),
+                "RawReadSpectrum")) {
+            return false;
+        }
+        const std::uint32_t n = LoadU32(scanInfo + kScanInfoCountOffset) & kScanInfoCountMask;
+        PeakArrays peaks(n);
+        capacity = n;
+        if (!Ok(c.ops.ReadSpectrum(c.readHandle, j, 0, scan, 1, &capacity, scanInfo,
+                                   peaks.masses.get(), peaks.intensities.get(), peaks.bytes.get(),
+                                   0),
+                "RawReadSpectrum")) {
+            return false;
+        }
+        const std::uint32_t read = LoadU32(scanInfo + kScanInfoCountOffset) & kScanInfoCountMask;
+        if (read > n) {
+            // The arrays hold n peaks; a library that claims more has either overrun them or
+            // would have the write read past them.
+            return Fail("RawReadSpectrum", kRawOk,
+                        "the library reported " + std::to_string(read) +
+                            " peaks for arrays of " + std::to_string(n));
+        }
+        std::uint8_t scanHeader[kScanHeaderSize];
+        BuildScanHeader(scanInfo, scanHeader);
+
+        summary.peaksRead += read;
+        RawStatus written;
+        if (unfiltered) {
+            summary.peaksKept += read;
+            written = c.ops.CreateScansEx(c.createHandle, j, 0, scanFileCode, scanHeader, read,
+                                          peaks.masses.get(), peaks.intensities.get(),
+                                          peaks.bytes.get(), 1);
+        } else {
+            PeakArrays kept(n);
+            const std::uint32_t k =
+                filter.Apply(read, peaks.masses.get(), peaks.intensities.get(), peaks.bytes.get(),
+                             kept.masses.get(), kept.intensities.get(), kept.bytes.get());
+            summary.peaksKept += k;
+            written = c.ops.CreateScansEx(c.createHandle, j, 0, scanFileCode, scanHeader, k,
+                                          kept.masses.get(), kept.intensities.get(),
+                                          kept.bytes.get(), 1);
+        }
+        if (!Ok(written, "RawCreateScansEx")) {
+            return false;
+        }
+        if (hasStats) {
+            std::uint8_t statsRecord[kStatsRecordSize] = {};
+            if (!Ok(c.ops.StatsReadEntry(statsFile, scan, statsRecord), "RawStatsReadEntry") ||
+                !Ok(c.ops.StatsCreateRecord(c.createHandle, j, 0, statsRecord),
+                    "RawStatsCreateRecord")) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Ok(RawStatus status, const char* operation) {
+        return status == kRawOk || Fail(operation, status, c.ops.StatusText(status));
+    }
+
+    bool Fail(const char* operation, RawStatus status, const std::string& text) {
+        failure.operation = operation;
+        failure.status = status;
+        failure.text = text;
+        failure.where = "function " + std::to_string(j);
+        if (scanIndex > 0) {
+            failure.where += ", scan " + std::to_string(scanIndex);
+        }
+        return false;
+    }
+
+    const CopyContext& c;
+    const std::int32_t j;
+    FunctionSummary& summary;
+    RunFailure& failure;
+    std::int32_t scanIndex = 0;  // the scan in hand, for messages; 0 outside the scan loop
+};
+
+}  // namespace
+
+bool CopyFunction(const CopyContext& context, std::int32_t function, std::uint8_t* tableSlot,
+                  FunctionSummary& summary, RunFailure& failure) {
+    return FunctionCopier(context, function, summary, failure).Run(tableSlot);
+}

@@ -1,0 +1,11 @@
+#include "processing/run_report.h"
+
+std::string RunFailure::Describe() const {
+    std::string message = input.empty() ? std::string("(empty path)") : input;
+    message += ": " + operation;
+    if (!where.empty()) {
+        message += " (" + where + ")";
+    }
+    message += " failed: " + text;
+    return message;
+}
