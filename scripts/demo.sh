@@ -1,6 +1,16 @@
 #!/usr/bin/env bash
-# The main job on sample data, run from a built tree (argument: the build directory).
+# The main job on sample data, from a built tree (argument: the build directory): make a
+# sample acquisition, filter it with a drug-metabolite rule set, show what came out.
 set -euo pipefail
 build=${1:-build/release}
-echo "== Peak filter throughput (scans of 2,000 peaks) =="
-"$build/bench/peak_filter_bench" --benchmark_filter='BM_FilterScan' --benchmark_min_time=0.2
+work="$build/demo"
+rm -rf "$work"
+mkdir -p "$work"
+echo "== Making a sample acquisition: $work/sample.raw"
+"$build/tools/raw/brevanto-raw" synth "$work/sample.raw" --functions 2 --scans 200 --peaks 2000 \
+    --analog 2 --history 1 --companions 2
+echo "== Filtering it with docs/examples/drug_metabolites.rules"
+"$build/tools/batch/brevanto-batch" --rules docs/examples/drug_metabolites.rules "$work/sample.raw"
+echo "== The filtered copy: $work/sample_BRV.raw"
+"$build/tools/raw/brevanto-raw" info "$work/sample_BRV.raw"
+"$build/tools/raw/brevanto-raw" verify "$work/sample_BRV.raw"

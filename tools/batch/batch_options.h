@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "params/mass_range_list.h"
+
+struct BatchOptions {
+    std::string suffix = "_BRV";
+    CMassRangeList rules;
+    std::vector<std::string> inputs;  // in the order given
+    unsigned jobs = 1;
+    bool keepGoing = false;
+    bool quiet = false;
+    bool help = false;
+};
+
+inline constexpr const char* kBatchUsage =
+    "usage: brevanto-batch [--suffix TEXT] [--rule F:LOW:HIGH:DEFECT:ABOVE:BELOW]...\n"
+    "                      [--rules FILE] [--list FILE] [-j N] [--keep-going] [--quiet]\n"
+    "                      INPUT...\n";
+
+// Parses the command line. False with `error` set for a usage error: an unknown option, a
+// missing value, a bad rule (naming the rule and the field), no rule, no input.
+bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& options,
+                       std::string& error);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "processing/run_report.h"
+#include "tools/batch/batch_options.h"
+
+class RunProgress;
+
+struct FileOutcome {
+    bool attempted = false;
+    bool ok = false;
+    FileSummary summary;
+    RunFailure failure;
+};
+
+// Runs the inputs of `options`, up to options.jobs at once, each input as a run of its own.
+// Without keepGoing no input is started after one has failed. `progressFor` gives the
+// progress view of an input's run (may return null). Outcomes are in input order.
+std::vector<FileOutcome> RunBatch(const BatchOptions& options,
+                                  const std::function<RunProgress*(std::size_t)>& progressFor);

@@ -1,0 +1,98 @@
+// brevanto-batch: filters raw data files from the command line.
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "processing/output_path.h"
+#include "tools/batch/batch_options.h"
+#include "tools/batch/batch_runner.h"
+#include "tools/batch/terminal_progress.h"
+
+namespace {
+
+void PrintSummary(const std::vector<FileOutcome>& outcomes) {
+    for (const FileOutcome& o : outcomes) {
+        if (!o.ok) {
+            continue;
+        }
+        for (const FunctionSummary& f : o.summary.functions) {
+            std::printf("%s -> %s  function %d: %llu peaks read, %llu kept%s\n",
+                        o.summary.input.c_str(), o.summary.output.c_str(), f.function,
+                        static_cast<unsigned long long>(f.peaksRead),
+                        static_cast<unsigned long long>(f.peaksKept),
+                        f.filtered ? "" : " (no rules: copied whole)");
+        }
+        if (o.summary.functions.empty()) {
+            std::printf("%s -> %s  no functions\n", o.summary.input.c_str(),
+                        o.summary.output.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BatchOptions options;
+    std::string error;
+    if (!ParseBatchOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "brevanto-batch: %s\n%s", error.c_str(), kBatchUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kBatchUsage, stdout);
+        return 0;
+    }
+    if (options.jobs > 1) {
+        // Two runs at once must never write the same output.
+        std::set<std::string> outputs;
+        for (const std::string& input : options.inputs) {
+            if (!outputs.insert(OutputPathFor(input, options.suffix)).second) {
+                std::fprintf(stderr,
+                             "brevanto-batch: %s is given twice; with -j each output may be "
+                             "written only once\n",
+                             input.c_str());
+                return 2;
+            }
+        }
+    }
+
+    std::unique_ptr<TerminalProgress> line;
+    std::vector<std::unique_ptr<FileProgress>> views;
+    if (!options.quiet && isatty(STDERR_FILENO) == 1) {
+        line = std::make_unique<TerminalProgress>(stderr, options.inputs.size());
+        for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+            views.push_back(std::make_unique<FileProgress>(line.get()));
+        }
+    }
+    const std::vector<FileOutcome> outcomes =
+        RunBatch(options, [&](std::size_t i) -> RunProgress* {
+            return views.empty() ? nullptr : views[i].get();
+        });
+    if (line) {
+        line->Clear();
+    }
+
+    int status = 0;
+    for (const FileOutcome& o : outcomes) {
+        if (o.attempted && !o.ok) {
+            std::fprintf(stderr, "brevanto-batch: %s\n", o.failure.Describe().c_str());
+            status = 1;
+        }
+    }
+    std::size_t skipped = 0;
+    for (const FileOutcome& o : outcomes) {
+        skipped += o.attempted ? 0 : 1;
+    }
+    if (skipped > 0) {
+        std::fprintf(stderr, "brevanto-batch: %zu input(s) not processed after the failure\n",
+                     skipped);
+    }
+    if (!options.quiet) {
+        PrintSummary(outcomes);
+    }
+    return status;
+}
