@@ -1,0 +1,140 @@
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/raw/command_line.h"
+#include "tools/raw/float_text.h"
+#include "tools/raw/output_buffer.h"
+#include "tools/raw/raw_commands.h"
+#include "tools/raw/raw_read_file.h"
+#include "tools/raw/tool_messages.h"
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+// The longest peak line: prefix, 16 for the mass, 8 hex digits, 3 for the byte, separators.
+constexpr std::size_t kPeakTailRoom = 16 + 8 + 3 + 3;
+
+char* WriteHex8(char* out, std::uint32_t value) {
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        *out++ = kHexDigits[(value >> shift) & 15u];
+    }
+    return out;
+}
+
+void WriteScan(std::int32_t function, std::int32_t scan, const ScanPeaks& peaks,
+               OutputBuffer& out) {
+    // "J\tS\t", shared by the scan line and every peak line.
+    char numbers[32];
+    char* end = std::to_chars(numbers, numbers + 11, function).ptr;
+    *end++ = '\t';
+    end = std::to_chars(end, end + 11, scan).ptr;
+    *end++ = '\t';
+    const std::size_t numbersLength = static_cast<std::size_t>(end - numbers);
+
+    out.Append("scan\t");
+    out.Append({numbers, numbersLength});
+    out.AppendUnsigned(peaks.count);
+    for (const std::uint32_t value : ScanHeaderFromInfo(peaks.scanInfo)) {
+        out.Append("\t");
+        out.AppendUnsigned(value);
+    }
+    out.Append("\n");
+
+    for (std::uint32_t i = 0; i < peaks.count; ++i) {
+        char* p = out.Reserve(5 + numbersLength + kPeakTailRoom);
+        std::memcpy(p, "peak\t", 5);
+        std::memcpy(p + 5, numbers, numbersLength);
+        p = WriteFloat9(p + 5 + numbersLength, peaks.masses[i]);
+        *p++ = '\t';
+        p = WriteHex8(p, peaks.intensities[i]);
+        *p++ = '\t';
+        p = std::to_chars(p, p + 3, peaks.peakBytes[i]).ptr;
+        *p++ = '\n';
+        out.Commit(p);
+    }
+}
+
+RawStatus DumpFunction(RawReadFile& file, std::int32_t f, OutputBuffer& out,
+                       std::string& failedStep) {
+    const RawHandle handle = file.Handle();
+    const std::string where = "function " + std::to_string(f);
+    std::uint8_t record[kFunctionRecordSize];
+    failedStep = where + ": RawReadFuncInfo";
+    RawStatus status = RawReadFuncInfo(handle, f, record, nullptr);
+    if (status != kRawOk) {
+        return status;
+    }
+    const std::uint32_t scans = FunctionRecordScanCount(record);
+    failedStep = where + ": RawReadFuncInit";
+    status = RawReadFuncInit(handle, f, 0, 0, record, file.HeaderBlock());
+    if (status != kRawOk) {
+        return status;
+    }
+    ScanPeaks peaks;
+    for (std::uint32_t s = 1; status == kRawOk && s <= scans; ++s) {
+        const auto scan = static_cast<std::int32_t>(s);
+        status = ReadScanPeaks(handle, f, scan, peaks);
+        if (status != kRawOk) {
+            failedStep = where + ", scan " + std::to_string(s) + ": RawReadSpectrum";
+        } else {
+            WriteScan(f, scan, peaks, out);
+        }
+    }
+    const RawStatus endStatus = RawReadFuncEnd(handle, f, 0);
+    if (status == kRawOk && endStatus != kRawOk) {
+        failedStep = where + ": RawReadFuncEnd";
+        status = endStatus;
+    }
+    return status;
+}
+
+}  // namespace
+
+int RunDump(const std::vector<std::string_view>& args) {
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, {{"function"}, {}}, line, error)) {
+        return UsageError("dump: " + error);
+    }
+    std::uint64_t only = 0;  // 0: every function
+    if (!ReadNumberOption(line, "function", 65535, only, error)) {
+        return UsageError("dump: " + error);
+    }
+    if (line.values.contains("function") && only == 0) {
+        return UsageError("dump: functions are numbered from 1");
+    }
+
+    RawReadFile file;
+    std::string failedStep;
+    RawStatus status = file.Open(line.path, failedStep);
+    if (status != kRawOk) {
+        ReportRawFailure(line.path, failedStep, status);
+        return kExitFailure;
+    }
+    if (only > file.FunctionCount()) {
+        ReportFailure(line.path, "there is no function " + std::to_string(only) +
+                                     " (the file has " + std::to_string(file.FunctionCount()) +
+                                     ")");
+        return kExitFailure;
+    }
+    OutputBuffer out(1);
+    const std::uint32_t first = only != 0 ? static_cast<std::uint32_t>(only) : 1;
+    const std::uint32_t last = only != 0 ? static_cast<std::uint32_t>(only) : file.FunctionCount();
+    for (std::uint32_t f = first; status == kRawOk && f <= last; ++f) {
+        status = DumpFunction(file, static_cast<std::int32_t>(f), out, failedStep);
+    }
+    if (status == kRawOk) {
+        failedStep = "RawReadClose";
+        status = file.Close();
+    }
+    const bool written = out.Flush();
+    if (!written) {
+        std::perror("brevanto-raw: dump: cannot write the output");
+    }
+    if (status != kRawOk) {
+        ReportRawFailure(line.path, failedStep, status);
+    }
+    return status == kRawOk && written ? kExitOk : kExitFailure;
+}

@@ -1,0 +1,96 @@
+#include "tools/raw/raw_read_file.h"
+
+#include <new>
+
+namespace {
+
+std::uint32_t LoadU32(const std::uint8_t* bytes) {
+    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
+}
+
+}  // namespace
+
+RawReadFile::~RawReadFile() {
+    Close();
+}
+
+RawStatus RawReadFile::Open(const std::string& path, std::string& failedStep) {
+    Close();
+    failedStep = "RawReadOpen";
+    RawStatus status = RawReadOpen(path.c_str(), &handle_);
+    if (status != kRawOk) {
+        handle_ = 0;
+        return status;
+    }
+    failedStep = "RawReadHeader";
+    try {
+        headerRecord_.resize(kHeaderRecordSize);
+        headerBlock_.resize(kHeaderBlockSize);
+    } catch (const std::bad_alloc&) {
+        return kRawOutOfMemory;
+    }
+    return RawReadHeader(handle_, headerRecord_.data(), headerBlock_.data(), &functionCount_,
+                         nullptr);
+}
+
+RawStatus RawReadFile::Close() {
+    if (handle_ == 0) {
+        return kRawOk;
+    }
+    const RawStatus status = RawReadClose(handle_);
+    handle_ = 0;
+    return status;
+}
+
+std::uint32_t FunctionRecordScanCount(const std::uint8_t* functionRecord) {
+    return LoadU32(functionRecord + kFunctionRecordScanCountOffset);
+}
+
+RawStatus QueryScanSize(RawHandle handle, std::int32_t function, std::int32_t scan,
+                        ScanPeaks& peaks) {
+    std::uint32_t capacity = 0;
+    const RawStatus status = RawReadSpectrum(handle, function, 0, scan, 1, &capacity,
+                                             peaks.scanInfo.data(), nullptr, nullptr, nullptr, 0);
+    peaks.count = LoadU32(peaks.scanInfo.data() + kScanInfoCountOffset) & kScanInfoCountMask;
+    return status;
+}
+
+RawStatus ReadScanPeaks(RawHandle handle, std::int32_t function, std::int32_t scan,
+                        ScanPeaks& peaks) {
+    RawStatus status = QueryScanSize(handle, function, scan, peaks);
+    if (status != kRawOk) {
+        return status;
+    }
+    // At least one element, so that the arrays are non-null and an empty scan is decoded too.
+    const std::size_t needed = peaks.count > 0 ? peaks.count : 1;
+    if (peaks.masses.size() < needed) {
+        try {
+            peaks.masses.resize(needed);
+            peaks.intensities.resize(needed);
+            peaks.peakBytes.resize(needed);
+        } catch (const std::bad_alloc&) {
+            return kRawOutOfMemory;
+        }
+    }
+    std::uint32_t capacity = peaks.count;
+    status =
+        RawReadSpectrum(handle, function, 0, scan, 1, &capacity, peaks.scanInfo.data(),
+                        peaks.masses.data(), peaks.intensities.data(), peaks.peakBytes.data(), 0);
+    if (status == kRawOk && capacity != peaks.count) {
+        return kRawCorrupt;  // the index and the block disagree on the peak count
+    }
+    return status;
+}
+
+std::array<std::uint32_t, 6> ScanHeaderFromInfo(
+    const std::array<std::uint8_t, kScanInfoSize>& info) {
+    const std::uint32_t word0 = LoadU32(info.data() + kScanInfoCountOffset);
+    const std::uint32_t flags = LoadU32(info.data() + kScanInfoFlagsOffset);
+    return {(word0 & kScanInfoFlagBit) != 0 ? 1u : 0u,
+            flags & 1u,
+            LoadU32(info.data() + kScanInfoValue32Offset),
+            LoadU32(info.data() + kScanInfoValue12Offset),
+            LoadU32(info.data() + kScanInfoValue36Offset),
+            (flags >> 2) & 1u};
+}

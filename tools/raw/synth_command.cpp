@@ -1,0 +1,63 @@
+#include <cstdio>
+#include <limits>
+
+#include "tools/raw/command_line.h"
+#include "tools/raw/raw_commands.h"
+#include "tools/raw/synth_acquisition.h"
+#include "tools/raw/tool_messages.h"
+
+namespace {
+
+struct NumberOption {
+    std::string_view name;
+    std::uint64_t max;
+    std::uint32_t SynthOptions::*field;
+};
+
+constexpr std::uint64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
+
+constexpr NumberOption kNumberOptions[] = {
+    {"functions", 65535, &SynthOptions::functions},
+    {"scans", kMaxCount, &SynthOptions::scans},
+    {"peaks", kMaxCount, &SynthOptions::peaks},
+    {"analog", 65535, &SynthOptions::analogChannels},
+    {"points", kMaxCount, &SynthOptions::analogPoints},
+    {"history", 65534, &SynthOptions::historyRecords},
+    {"companions", 100000, &SynthOptions::companions},
+};
+
+}  // namespace
+
+int RunSynth(const std::vector<std::string_view>& args) {
+    OptionNames names{{"seed"}, {"no-stats", "no-ee"}};
+    for (const NumberOption& option : kNumberOptions) {
+        names.withValue.push_back(option.name);
+    }
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, names, line, error)) {
+        return UsageError("synth: " + error);
+    }
+    SynthOptions options;
+    for (const NumberOption& option : kNumberOptions) {
+        std::uint64_t value = options.*option.field;
+        if (!ReadNumberOption(line, option.name, option.max, value, error)) {
+            return UsageError("synth: " + error);
+        }
+        options.*option.field = static_cast<std::uint32_t>(value);
+    }
+    if (!ReadNumberOption(line, "seed", std::numeric_limits<std::uint64_t>::max(), options.seed,
+                          error)) {
+        return UsageError("synth: " + error);
+    }
+    options.statistics = !line.switches.contains("no-stats");
+    options.extendedExperiment = !line.switches.contains("no-ee");
+
+    std::string failedStep;
+    const RawStatus status = SynthesizeAcquisition(line.path, options, &failedStep);
+    if (status != kRawOk) {
+        ReportRawFailure(line.path, "cannot synthesize (" + failedStep + ")", status);
+        return kExitFailure;
+    }
+    return kExitOk;
+}

@@ -1,0 +1,35 @@
+#include "tools/raw/tool_messages.h"
+
+#include <cstdio>
+
+#include "tools/raw/raw_commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brevanto-raw synth OUT.raw [--functions N] [--scans S] [--peaks P] [--seed X]\n"
+    "                          [--analog K] [--points Q] [--history H] [--no-stats] [--no-ee]\n"
+    "                          [--companions C]\n"
+    "       brevanto-raw info FILE.raw [--json]\n"
+    "       brevanto-raw dump FILE.raw [--function J]\n"
+    "       brevanto-raw verify FILE.raw\n";
+
+}  // namespace
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "brevanto-raw: %s\n%s", message.c_str(), kUsage);
+    return kExitUsage;
+}
+
+void PrintUsage() {
+    std::fputs(kUsage, stdout);
+}
+
+void ReportRawFailure(const std::string& path, const std::string& what, RawStatus status) {
+    std::fprintf(stderr, "brevanto-raw: %s: %s: %s\n", path.c_str(), what.c_str(),
+                 RawStatusText(status));
+}
+
+void ReportFailure(const std::string& path, const std::string& message) {
+    std::fprintf(stderr, "brevanto-raw: %s: %s\n", path.c_str(), message.c_str());
+}
