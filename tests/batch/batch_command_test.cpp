@@ -1,0 +1,143 @@
+// brevanto-batch as a user runs it: exit statuses, messages, summary, -j and --keep-going.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;  // standard output and standard error, in that order
+};
+
+Result Run(const std::string& command) {
+    Result result;
+    const std::string errFile = ::testing::TempDir() + "/batch_cmd_err_" + std::to_string(getpid());
+    FILE* pipe = popen((command + " 2>" + errFile).c_str(), "r");
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+    const int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::ifstream err(errFile);
+    result.out += std::string(std::istreambuf_iterator<char>(err), {});
+    fs::remove(errFile);
+    return result;
+}
+
+std::map<std::string, std::string> Contents(const fs::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        std::ifstream in(e.path(), std::ios::binary);
+        files[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+class BatchCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::path(::testing::TempDir()) /
+               ("batch_cmd_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    std::string Synth(const std::string& name, int seed) {
+        const std::string path = (root / name).string();
+        const Result r = Run(std::string(BREVANTO_RAW) + " synth '" + path +
+                             "' --functions 2 --scans 5 --peaks 200 --seed " +
+                             std::to_string(seed));
+        EXPECT_EQ(r.status, 0) << r.out;
+        return path;
+    }
+
+    std::string Batch(const std::string& args) { return std::string(BREVANTO_BATCH) + " " + args; }
+
+    fs::path root;
+};
+
+TEST_F(BatchCommand, SuccessPrintsOneSummaryLinePerFunction) {
+    const std::string in = Synth("s.raw", 1);
+    const Result r = Run(Batch("--rule 1:0:1200:0.3:100:100 '" + in + "'"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("s_BRV.raw  function 1: 1000 peaks read, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("function 2: 1000 peaks read, 1000 kept (no rules: copied whole)"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(Run(std::string(BREVANTO_RAW) + " verify '" + (root / "s_BRV.raw").string() + "'")
+                  .status,
+              0);
+}
+
+TEST_F(BatchCommand, ExitStatuses) {
+    const std::string in = Synth("s.raw", 1);
+    struct Case {
+        std::string args;
+        int status;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {"'" + in + "'", 2, "no rule"},
+        {"--rule 1:0:1200:0.3:100 '" + in + "'", 2, "rule '1:0:1200:0.3:100'"},
+        {"--rule 1:0:1200:0.3:100:100 '" + (root / "missing.raw").string() + "'", 1,
+         "missing.raw: RawReadOpen failed"},
+        {"--suffix '' --rule 1:0:1200:0.3:100:100 '" + in + "'", 1, "the input itself"},
+        {"-j 2 --rule 1:0:1200:0.3:100:100 '" + in + "' '" + in + "'", 2, "given twice"},
+    };
+    for (const Case& c : cases) {
+        const Result r = Run(Batch(c.args));
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.mentions), std::string::npos) << c.args << "\n" << r.out;
+    }
+}
+
+TEST_F(BatchCommand, StopsAtTheFirstFailureUnlessToldToKeepGoing) {
+    const std::string a = Synth("a.raw", 1);
+    const std::string c = Synth("c.raw", 3);
+    const std::string missing = (root / "b.raw").string();
+    const std::string files = " '" + a + "' '" + missing + "' '" + c + "'";
+    Result r = Run(Batch("--quiet --rule 1:0:1200:0.3:100:100" + files));
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(fs::exists(root / "a_BRV.raw"));
+    EXPECT_FALSE(fs::exists(root / "c_BRV.raw"));
+    EXPECT_NE(r.out.find("1 input(s) not processed"), std::string::npos) << r.out;
+
+    r = Run(Batch("--quiet --keep-going --rule 1:0:1200:0.3:100:100" + files));
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(fs::exists(root / "c_BRV.raw"));
+}
+
+TEST_F(BatchCommand, ParallelRunsGiveTheSameOutputs) {
+    std::string files;
+    for (int i = 0; i < 4; ++i) {
+        files += " '" + Synth("p" + std::to_string(i) + ".raw", i + 10) + "'";
+    }
+    const std::string rules = "--quiet --rule 1:0:1200:0.3:100:100 --rule 2:300:900:0.7:50:50";
+    ASSERT_EQ(Run(Batch(rules + " --suffix _one" + files)).status, 0);
+    ASSERT_EQ(Run(Batch(rules + " -j 3 --suffix _par" + files)).status, 0);
+    for (int i = 0; i < 4; ++i) {
+        const std::string p = "p" + std::to_string(i);
+        auto one = Contents(root / (p + "_one.raw"));
+        auto par = Contents(root / (p + "_par.raw"));
+        // The library's own history record names the output file; all else is equal.
+        EXPECT_EQ(one.size(), par.size()) << p;
+        for (const auto& [name, content] : one) {
+            if (name.find("hist") != std::string::npos) continue;
+            EXPECT_EQ(par[name], content) << p << " " << name;
+        }
+    }
+}
+
+}  // namespace
