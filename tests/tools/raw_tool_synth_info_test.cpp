@@ -106,7 +106,9 @@ TEST(RawToolSynthInfo, SameArgumentsSameBytesOtherSeedOtherBytes) {
     ASSERT_EQ(other.size(), first.size());
     std::size_t differing = 0;
     for (const auto& [name, bytes] : first) {
-        differing += other.at(name) != bytes ? 1 : 0;
+        if (other.at(name) != bytes) {
+            ++differing;
+        }
     }
     // Every function's data and the companions differ, not just one header field.
     EXPECT_GE(differing, first.size() - 2);

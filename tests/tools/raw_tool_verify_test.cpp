@@ -62,7 +62,7 @@ TEST(RawToolVerify, EveryCommandRefusesMissingAndIncompleteFiles) {
 }
 
 // Flips one byte in the middle of each of the library's files in turn: verify must fail on
-// every one, and for the scan data it must name the function and scan.
+// every one, and for the scan data it must name the function and scan, as must dump.
 TEST(RawToolVerify, FindsAFlippedByteInEveryFile) {
     const ScratchDir dir;
     const std::string path = dir.Path("a.raw");
@@ -81,7 +81,7 @@ TEST(RawToolVerify, FindsAFlippedByteInEveryFile) {
         EXPECT_EQ(verify.exitStatus, 1) << verify.out;
         EXPECT_TRUE(Contains(verify.err, "brevanto-raw: " + path + ": ")) << verify.err;
         if (Contains(verify.err, "function 1, scan ") &&
-            Contains(verify.err, RawStatusText(kRawCorrupt))) {
+            Contains(verify.err, "RawReadSpectrum: " + std::string(RawStatusText(kRawCorrupt)))) {
             namedAScan = true;
             EXPECT_EQ(RunTool({"dump", path}).exitStatus, 1);
         }

@@ -9,11 +9,16 @@
 namespace {
 
 std::string ShellQuoted(const std::string& text) {
-    std::string quoted = "'";
+    std::string quoted(1, '\'');
     for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        if (c == '\'') {
+            quoted.append("'\\''");
+        } else {
+            quoted.push_back(c);
+        }
     }
-    return quoted + "'";
+    quoted.push_back('\'');
+    return quoted;
 }
 
 }  // namespace
@@ -22,10 +27,11 @@ ToolResult RunTool(const std::vector<std::string>& args) {
     const ScratchDir capture;
     std::string command = ShellQuoted(BREVANTO_RAW_TOOL);
     for (const std::string& arg : args) {
-        command += " " + ShellQuoted(arg);
+        command.append(" ").append(ShellQuoted(arg));
     }
-    command += " >" + ShellQuoted(capture.Path("out")) + " 2>" + ShellQuoted(capture.Path("err")) +
-               " </dev/null";
+    command.append(" >").append(ShellQuoted(capture.Path("out")));
+    command.append(" 2>").append(ShellQuoted(capture.Path("err")));
+    command.append(" </dev/null");
     const int status = std::system(command.c_str());
     ToolResult result;
     if (status != -1 && WIFEXITED(status)) {

@@ -157,7 +157,8 @@ int RunVerify(const std::vector<std::string_view>& args) {
         if (log.Hidden() > 0) {
             ReportFailure(line.path, "... and " + std::to_string(log.Hidden()) + " more problems");
         }
-        ReportFailure(line.path, "damaged: " + std::to_string(log.Count()) + " problems found");
+        ReportFailure(line.path, "damaged: " + std::to_string(log.Count()) +
+                                     (log.Count() == 1 ? " problem found" : " problems found"));
         return kExitFailure;
     }
     std::printf(
