@@ -1,0 +1,116 @@
+#include "rawio/table_file.h"
+
+#include <cstring>
+
+#include "rawio/byte_order.h"
+#include "rawio/crc32c.h"
+
+namespace rawio {
+
+RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_t wantEntrySize,
+                            std::uint32_t maxEntries, bool standardBlocks,
+                            const FileSummary* expected) {
+    file = File();
+    index.clear();
+    RawStatus status = File::OpenForRead(path, &file);
+    if (status != kRawOk) {
+        return status;
+    }
+    std::uint64_t size = 0;
+    if ((status = file.Size(&size)) != kRawOk) {
+        return status;
+    }
+    if (expected != nullptr && size != expected->size) {
+        return kRawCorrupt;
+    }
+    if (size < kFileHeaderSize) {
+        return size < kMagic.size() ? kRawNotRawFile : kRawCorrupt;
+    }
+    std::uint8_t header[kFileHeaderSize];
+    if ((status = file.ReadAt(0, header, sizeof header)) != kRawOk) {
+        return status;
+    }
+    if (std::memcmp(header, kMagic.data(), kMagic.size()) != 0) {
+        return kRawNotRawFile;
+    }
+    if (Load32(header + 12) != Crc32c(header, 12)) {
+        return kRawCorrupt;
+    }
+    const std::uint16_t version = Load16(header + 8);
+    if (version > kFormatVersion) {
+        return kRawNewerVersion;
+    }
+    if (version == 0 || Load16(header + 10) != static_cast<std::uint16_t>(kind)) {
+        return kRawCorrupt;
+    }
+    if (size < kFileHeaderSize + kFooterSize) {
+        return kRawCorrupt;
+    }
+    std::uint8_t footer[kFooterSize];
+    if ((status = file.ReadAt(size - kFooterSize, footer, sizeof footer)) != kRawOk) {
+        return status;
+    }
+    summary = {size, Load32(footer + 28)};
+    if (summary.footerCrc != Crc32c(footer, 28) || Load32(footer + 24) != 0) {
+        return kRawCorrupt;
+    }
+    if (expected != nullptr && summary.footerCrc != expected->footerCrc) {
+        return kRawCorrupt;
+    }
+    const std::uint64_t indexOffset = Load64(footer);
+    entryCount = Load32(footer + 8);
+    entrySize = Load32(footer + 12);
+    aux = Load32(footer + 16);
+    if (entrySize != wantEntrySize || entryCount > maxEntries || indexOffset < kFileHeaderSize ||
+        indexOffset > size - kFooterSize) {
+        return kRawCorrupt;
+    }
+    const std::uint64_t indexSize = std::uint64_t{entryCount} * entrySize;
+    if (indexOffset + indexSize != size - kFooterSize) {
+        return kRawCorrupt;
+    }
+    index.resize(static_cast<std::size_t>(indexSize));
+    if ((status = file.ReadAt(indexOffset, index.data(), index.size())) != kRawOk) {
+        return status;
+    }
+    if (Crc32c(index.data(), index.size()) != Load32(footer + 20)) {
+        return kRawCorrupt;
+    }
+    dataEnd = indexOffset;
+    if (standardBlocks) {
+        std::uint64_t next = kFileHeaderSize;
+        for (std::uint32_t i = 0; i < entryCount; ++i) {
+            const BlockEntry block = Block(i);
+            if (block.offset != next) {
+                return kRawCorrupt;
+            }
+            next += block.length;
+        }
+        if (next != dataEnd) {
+            return kRawCorrupt;
+        }
+    }
+    return kRawOk;
+}
+
+BlockEntry TableReader::Block(std::uint32_t i) const {
+    const std::uint8_t* e = Entry(i);
+    return {Load64(e), Load32(e + 8), Load32(e + 12)};
+}
+
+RawStatus TableReader::ReadAt(std::uint64_t offset, void* dst, std::size_t size) {
+    if (offset < kFileHeaderSize || offset > dataEnd || size > dataEnd - offset) {
+        return kRawCorrupt;
+    }
+    return file.ReadAt(offset, dst, size);
+}
+
+RawStatus TableReader::ReadBlock(std::uint32_t i, void* dst) {
+    const BlockEntry block = Block(i);
+    if (const RawStatus status = ReadAt(block.offset, dst, block.length); status != kRawOk) {
+        return status;
+    }
+    return Crc32c(dst, block.length) == block.crc ? kRawOk : kRawCorrupt;
+}
+
+}  // namespace rawio

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "rawio/raw_api.h"
+#include "tests/rawio/synth_acquisition.h"
+
+namespace {
+
+using rawtest::Acquisition;
+using rawtest::Bytes;
+using rawtest::SynthOptions;
+using rawtest::TempDir;
+
+struct RoundTripCase {
+    const char* name;
+    SynthOptions options;
+};
+
+std::vector<RoundTripCase> RoundTripCases() {
+    std::vector<RoundTripCase> cases;
+    cases.push_back({"everything", {}});
+    SynthOptions bare;
+    bare.stats = false;
+    bare.extended = false;
+    bare.channels = 0;
+    bare.historyRecords = 0;
+    cases.push_back({"scans only", bare});
+    SynthOptions none = bare;
+    none.functions = 0;
+    cases.push_back({"no functions", none});
+    SynthOptions empty;
+    empty.maxPeaks = 0;
+    empty.analogPoints = 0;
+    cases.push_back({"empty scans and channels", empty});
+    SynthOptions noScans;
+    noScans.scansPerFunction = 0;
+    cases.push_back({"functions without scans", noScans});
+    SynthOptions many;
+    many.functions = 5;
+    many.scansPerFunction = 400;  // several statistics blocks per function
+    many.maxPeaks = 300;          // several read windows
+    many.channels = 3;
+    many.analogPoints = 1000;
+    many.historyRecords = 700;  // several history blocks
+    cases.push_back({"many", many});
+    SynthOptions big;
+    big.functions = 1;
+    big.scansPerFunction = 2;
+    big.maxPeaks = 300000;  // scans larger than the read window
+    cases.push_back({"big scans", big});
+    return cases;
+}
+
+TEST(RoundTripTest, EveryRecordComesBackExactly) {
+    for (const RoundTripCase& c : RoundTripCases()) {
+        TempDir dir;
+        const std::string path = dir / "a.raw";
+        const Acquisition written = rawtest::MakeAcquisition(c.options);
+        ASSERT_EQ(rawtest::WriteAcquisition(path, written), kRawOk) << c.name;
+        Acquisition read;
+        ASSERT_EQ(rawtest::ReadAcquisition(path, &read), kRawOk) << c.name;
+        EXPECT_TRUE(rawtest::SameExceptHistory(written, read)) << c.name;
+
+        const std::size_t n = written.processRecords.size();
+        if (n == 0) {
+            EXPECT_EQ(read.processInfo, Bytes(kProcessInfoSize)) << c.name;
+            EXPECT_TRUE(read.processRecords.empty()) << c.name;
+            continue;
+        }
+        // The history gains exactly one record, and only the count of processInfo changes.
+        ASSERT_EQ(read.processRecords.size(), n + 1) << c.name;
+        Bytes expectedInfo = written.processInfo;
+        expectedInfo[2] = static_cast<std::uint8_t>((n + 1) & 0xFF);
+        expectedInfo[3] = static_cast<std::uint8_t>((n + 1) >> 8);
+        EXPECT_EQ(read.processInfo, expectedInfo) << c.name;
+        for (std::size_t i = 0; i < n; ++i) {
+            EXPECT_EQ(read.processRecords[i], written.processRecords[i]) << c.name << " " << i;
+        }
+        const std::string own(reinterpret_cast<const char*>(read.processRecords[n].data()));
+        EXPECT_NE(own.find("a.raw"), std::string::npos) << own;
+    }
+}
+
+// Reading a file and creating a copy through the create calls reproduces every record, the
+// analog arrays included despite their swapped order between the read and create calls.
+TEST(RoundTripTest, CopyOfACopyIsIdentical) {
+    TempDir dir;
+    SynthOptions options;
+    options.seed = 7;
+    const Acquisition original = rawtest::MakeAcquisition(options);
+    ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", original), kRawOk);
+    Acquisition first;
+    ASSERT_EQ(rawtest::ReadAcquisition(dir / "a.raw", &first), kRawOk);
+    ASSERT_EQ(rawtest::WriteAcquisition(dir / "b.raw", first), kRawOk);
+    Acquisition second;
+    ASSERT_EQ(rawtest::ReadAcquisition(dir / "b.raw", &second), kRawOk);
+    EXPECT_TRUE(rawtest::SameExceptHistory(original, second));
+    ASSERT_EQ(second.processRecords.size(), original.processRecords.size() + 2);
+}
+
+TEST(RoundTripTest, SameCallsGiveByteIdenticalFiles) {
+    TempDir one;
+    TempDir two;
+    const Acquisition a = rawtest::MakeAcquisition({});
+    ASSERT_EQ(rawtest::WriteAcquisition(one / "x.raw", a), kRawOk);
+    ASSERT_EQ(rawtest::WriteAcquisition(two / "x.raw", a), kRawOk);
+    const auto names = rawtest::ListNames(one / "x.raw");
+    ASSERT_EQ(names, rawtest::ListNames(two / "x.raw"));
+    for (const std::string& name : names) {
+        EXPECT_EQ(rawtest::ReadFileBytes(one / "x.raw/" + name),
+                  rawtest::ReadFileBytes(two / "x.raw/" + name))
+            << name;
+    }
+}
+
+TEST(RoundTripTest, SmallAcquisitionIsASmallDirectory) {
+    TempDir dir;
+    ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", rawtest::MakeAcquisition({})), kRawOk);
+    std::size_t total = 0;
+    for (const std::string& name : rawtest::ListNames(dir / "a.raw")) {
+        total += rawtest::ReadFileBytes(dir / "a.raw/" + name).size();
+    }
+    EXPECT_LT(total, 64u * 1024u);  // the 3 MB header block is stored compressed
+}
+
+class SpectrumTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SynthOptions options;
+        options.functions = 1;
+        options.scansPerFunction = 4;
+        options.maxPeaks = 50;
+        acquisition = rawtest::MakeAcquisition(options);
+        acquisition.functions[0].scans[1].masses.resize(7);  // a scan of known size
+        acquisition.functions[0].scans[1].intensities.resize(7);
+        acquisition.functions[0].scans[1].peakBytes.resize(7);
+        ASSERT_EQ(rawtest::WriteAcquisition(dir / "s.raw", acquisition), kRawOk);
+        ASSERT_EQ(RawReadOpen((dir / "s.raw").c_str(), &r), kRawOk);
+        Bytes record(kFunctionRecordSize);
+        Bytes block(kHeaderBlockSize);
+        ASSERT_EQ(RawReadFuncInit(r, 1, 0, 0, record.data(), block.data()), kRawOk);
+    }
+    void TearDown() override { RawReadClose(r); }
+
+    TempDir dir;
+    Acquisition acquisition;
+    RawHandle r = 0;
+};
+
+TEST_F(SpectrumTest, SizeQueryFillsOnlyTheDocumentedFields) {
+    const rawtest::Scan& scan = acquisition.functions[0].scans[1];
+    std::uint8_t info[kScanInfoSize];
+    std::memset(info, 0xEE, sizeof info);
+    std::uint32_t capacity = 0;
+    ASSERT_EQ(RawReadSpectrum(r, 1, 0, 2, 1, &capacity, info, nullptr, nullptr, nullptr, 0), kRawOk);
+    EXPECT_EQ(capacity, 7u);
+    Bytes expected(kScanInfoSize);
+    auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            expected[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+        }
+    };
+    auto word = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(scan.header[4 * i] | (scan.header[4 * i + 1] << 8) |
+                                          (scan.header[4 * i + 2] << 16)) |
+               (static_cast<std::uint32_t>(scan.header[4 * i + 3]) << 24);
+    };
+    put(0, 7u | (word(0) ? kScanInfoFlagBit : 0u));
+    put(4, (word(1) ? 1u : 0u) | (word(5) ? 4u : 0u));
+    put(12, word(3));
+    put(32, word(2));
+    put(36, word(4));
+    EXPECT_EQ(Bytes(info, info + kScanInfoSize), expected);
+}
+
+TEST_F(SpectrumTest, NeverWritesPastTheCapacity) {
+    std::uint8_t info[kScanInfoSize];
+    std::vector<float> masses(16, -1.0f);
+    std::vector<std::uint32_t> intensities(16, 0xDEADBEEFu);
+    Bytes peakBytes(16, 0xAB);
+    std::uint32_t capacity = 6;  // one short
+    EXPECT_EQ(RawReadSpectrum(r, 1, 0, 2, 1, &capacity, info, masses.data(), intensities.data(),
+                              peakBytes.data(), 0),
+              kRawCapacityTooSmall);
+    EXPECT_EQ(capacity, 6u);
+    EXPECT_EQ(masses, std::vector<float>(16, -1.0f));
+    EXPECT_EQ(intensities, std::vector<std::uint32_t>(16, 0xDEADBEEFu));
+    EXPECT_EQ(peakBytes, Bytes(16, 0xAB));
+    capacity = 7;
+    ASSERT_EQ(RawReadSpectrum(r, 1, 0, 2, 1, &capacity, info, masses.data(), intensities.data(),
+                              peakBytes.data(), 0),
+              kRawOk);
+    EXPECT_EQ(masses[7], -1.0f);
+    EXPECT_EQ(intensities[7], 0xDEADBEEFu);
+    EXPECT_EQ(peakBytes[7], 0xAB);
+}
+
+TEST_F(SpectrumTest, ScansReadInAnyOrder) {
+    for (const std::int32_t s : {4, 1, 3, 2, 4, 1}) {
+        const rawtest::Scan& scan = acquisition.functions[0].scans[static_cast<std::size_t>(s - 1)];
+        std::uint8_t info[kScanInfoSize];
+        std::vector<float> masses(64);
+        std::vector<std::uint32_t> intensities(64);
+        Bytes peakBytes(64);
+        std::uint32_t capacity = 64;
+        ASSERT_EQ(RawReadSpectrum(r, 1, 0, s, 1, &capacity, info, masses.data(),
+                                  intensities.data(), peakBytes.data(), 0),
+                  kRawOk);
+        masses.resize(capacity);
+        intensities.resize(capacity);
+        peakBytes.resize(capacity);
+        EXPECT_EQ(masses, scan.masses) << s;
+        EXPECT_EQ(intensities, scan.intensities) << s;
+        EXPECT_EQ(peakBytes, scan.peakBytes) << s;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,385 @@
+#include "tests/rawio/synth_acquisition.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace rawtest {
+namespace {
+
+void Put32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+std::uint32_t Get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+Bytes RandomBytes(std::mt19937& rng, std::size_t size) {
+    Bytes bytes(size);
+    for (auto& b : bytes) {
+        b = static_cast<std::uint8_t>(rng());
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void SetFunctionFields(Bytes& record, std::uint32_t scanCount, std::uint32_t code) {
+    std::uint32_t word0 = static_cast<std::uint32_t>(record[0] | (record[1] << 8));
+    word0 = (word0 & ~(kFunctionRecordScanCodeMask << kFunctionRecordScanCodeShift)) |
+            (code << kFunctionRecordScanCodeShift);
+    record[0] = static_cast<std::uint8_t>(word0);
+    record[1] = static_cast<std::uint8_t>(word0 >> 8);
+    Put32(record, kFunctionRecordScanCountOffset, scanCount);
+}
+
+std::uint32_t ScanCode(const Bytes& functionRecord) {
+    const std::uint32_t word0 =
+        static_cast<std::uint32_t>(functionRecord[0] | (functionRecord[1] << 8));
+    return (word0 >> kFunctionRecordScanCodeShift) & kFunctionRecordScanCodeMask;
+}
+
+Acquisition MakeAcquisition(const SynthOptions& options) {
+    std::mt19937 rng(options.seed);
+    Acquisition a;
+    a.headerRecord = RandomBytes(rng, kHeaderRecordSize);
+    // Mostly empty, like the real thing, with a few islands of data.
+    for (int i = 0; i < 8; ++i) {
+        const std::size_t at = rng() % (kHeaderBlockSize - 64);
+        for (std::size_t k = 0; k < 64; ++k) {
+            a.headerBlock[at + k] = static_cast<std::uint8_t>(rng());
+        }
+    }
+    for (int f = 0; f < options.functions; ++f) {
+        Function function;
+        function.record = RandomBytes(rng, kFunctionRecordSize);
+        const std::uint32_t code = static_cast<std::uint32_t>(f * 5 + 1) % 16;
+        for (int s = 0; s < options.scansPerFunction; ++s) {
+            Scan scan;
+            Put32(scan.header, 0, rng() & 1u);
+            Put32(scan.header, 4, rng() & 1u);
+            Put32(scan.header, 8, static_cast<std::uint32_t>(rng()));
+            Put32(scan.header, 12, static_cast<std::uint32_t>(rng()));
+            Put32(scan.header, 16, static_cast<std::uint32_t>(rng()));
+            Put32(scan.header, 20, rng() & 1u);
+            const auto peaks = static_cast<std::size_t>(
+                options.maxPeaks > 0 ? rng() % static_cast<std::uint32_t>(options.maxPeaks + 1) : 0);
+            for (std::size_t p = 0; p < peaks; ++p) {
+                scan.masses.push_back(100.0f + static_cast<float>(rng() % 100000) / 100.0f);
+                scan.intensities.push_back(static_cast<std::uint32_t>(rng()));
+                scan.peakBytes.push_back(static_cast<std::uint8_t>(rng()));
+            }
+            function.scans.push_back(std::move(scan));
+        }
+        SetFunctionFields(function.record, static_cast<std::uint32_t>(function.scans.size()), code);
+        if (options.stats) {
+            function.stats.emplace();
+            for (int s = 0; s < options.scansPerFunction; ++s) {
+                function.stats->push_back(RandomBytes(rng, kStatsRecordSize));
+            }
+        }
+        if (options.extended) {
+            function.extended = std::vector<Bytes>{RandomBytes(rng, kEERecordSize)};
+        }
+        a.functions.push_back(std::move(function));
+    }
+    for (int k = 0; k < options.channels; ++k) {
+        Channel channel;
+        channel.info = RandomBytes(rng, kChannelInfoSize);
+        const auto points = static_cast<std::size_t>(options.analogPoints + k);
+        channel.arrayA = RandomBytes(rng, points * 4);
+        channel.arrayB = RandomBytes(rng, points * 4);
+        a.channels.push_back(std::move(channel));
+    }
+    if (options.historyRecords > 0) {
+        a.processInfo = RandomBytes(rng, kProcessInfoSize);
+        a.processInfo[kProcessInfoCountOffset] = static_cast<std::uint8_t>(options.historyRecords);
+        a.processInfo[kProcessInfoCountOffset + 1] =
+            static_cast<std::uint8_t>(options.historyRecords >> 8);
+        for (int i = 0; i < options.historyRecords; ++i) {
+            a.processRecords.push_back(RandomBytes(rng, kProcessRecordSize));
+        }
+    }
+    return a;
+}
+
+RawStatus WriteAcquisition(const std::string& path, const Acquisition& a) {
+    RawHandle w = 0;
+    RawStatus status = RawCreateOpen(path.c_str(), &w);
+    if (status != kRawOk) {
+        return status;
+    }
+    auto fail = [&](RawStatus s) {
+        RawCreateAbandon(w);
+        return s;
+    };
+    if ((status = RawCreateHeader(w, a.headerRecord.data(), a.headerBlock.data())) != kRawOk) {
+        return fail(status);
+    }
+    Bytes table;
+    for (std::size_t i = 0; i < a.functions.size(); ++i) {
+        const Function& function = a.functions[i];
+        const auto f = static_cast<std::int32_t>(i + 1);
+        const auto code = static_cast<std::int32_t>(ScanCode(function.record));
+        if ((status = RawCreateScanFile(w, f, 0, code)) != kRawOk) {
+            return fail(status);
+        }
+        if (function.stats && (status = RawStatsCreateFile(w, f, 0)) != kRawOk) {
+            return fail(status);
+        }
+        for (std::size_t s = 0; s < function.scans.size(); ++s) {
+            const Scan& scan = function.scans[s];
+            status = RawCreateScansEx(w, f, 0, code, scan.header.data(),
+                                      static_cast<std::uint32_t>(scan.masses.size()),
+                                      scan.masses.data(), scan.intensities.data(),
+                                      scan.peakBytes.data(), 1);
+            if (status != kRawOk) {
+                return fail(status);
+            }
+            if (function.stats &&
+                (status = RawStatsCreateRecord(w, f, 0, (*function.stats)[s].data())) != kRawOk) {
+                return fail(status);
+            }
+        }
+        if ((status = RawCreateScansEnd(w, f, 0, code)) != kRawOk) {
+            return fail(status);
+        }
+        if (function.stats && (status = RawStatsCreateEnd(w, f, 0)) != kRawOk) {
+            return fail(status);
+        }
+        if (function.extended) {
+            if ((status = RawEECreateFile(w, f, 0)) != kRawOk) {
+                return fail(status);
+            }
+            for (const Bytes& record : *function.extended) {
+                if ((status = RawEECreateRecord(w, f, 0, record.data())) != kRawOk) {
+                    return fail(status);
+                }
+            }
+            if ((status = RawEECreateEnd(w, f, 0)) != kRawOk) {
+                return fail(status);
+            }
+        }
+        table.insert(table.end(), function.record.begin(), function.record.end());
+    }
+    if ((status = RawCreateFunctions(w, static_cast<std::uint16_t>(a.functions.size()),
+                                     table.data())) != kRawOk) {
+        return fail(status);
+    }
+    if (!a.channels.empty()) {
+        Bytes infos;
+        for (const Channel& c : a.channels) {
+            infos.insert(infos.end(), c.info.begin(), c.info.end());
+        }
+        if ((status = RawCreateAnalogInf(w, static_cast<std::uint16_t>(a.channels.size()),
+                                         infos.data())) != kRawOk ||
+            (status = RawCreateAnalogFile(w)) != kRawOk) {
+            return fail(status);
+        }
+        for (std::size_t k = 0; k < a.channels.size(); ++k) {
+            const Channel& c = a.channels[k];
+            if ((status = RawCreateAnalogDataScans(w, static_cast<std::int32_t>(k),
+                                                   static_cast<std::uint32_t>(c.arrayA.size() / 4),
+                                                   c.arrayA.data(), c.arrayB.data())) != kRawOk) {
+                return fail(status);
+            }
+        }
+        if ((status = RawCreateAnalogEnd(w)) != kRawOk) {
+            return fail(status);
+        }
+    }
+    if (!a.processRecords.empty()) {
+        Bytes records;
+        for (const Bytes& r : a.processRecords) {
+            records.insert(records.end(), r.begin(), r.end());
+        }
+        if ((status = RawHistUpdateInfo(w, a.processInfo.data(), records.data())) != kRawOk) {
+            return fail(status);
+        }
+    }
+    return RawCreateClose(w);
+}
+
+RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
+    Acquisition a;
+    RawHandle r = 0;
+    RawStatus status = RawReadOpen(path.c_str(), &r);
+    if (status != kRawOk) {
+        return status;
+    }
+    auto fail = [&](RawStatus s) {
+        RawReadClose(r);
+        return s;
+    };
+    std::uint16_t functionCount = 0;
+    if ((status = RawReadHeader(r, a.headerRecord.data(), a.headerBlock.data(), &functionCount,
+                                nullptr)) != kRawOk) {
+        return fail(status);
+    }
+    for (std::int32_t f = 1; f <= functionCount; ++f) {
+        Function function;
+        std::uint16_t ignored = 0;
+        if ((status = RawReadFuncInfo(r, f, function.record.data(), &ignored)) != kRawOk ||
+            (status = RawReadFuncInit(r, f, 0, 0, function.record.data(), a.headerBlock.data())) !=
+                kRawOk) {
+            return fail(status);
+        }
+        std::uint8_t statsFile[kStatsFileSize];
+        const bool hasStats = RawReadGetStatsFile(r, f, 0, statsFile) == kRawOk;
+        if (hasStats) {
+            function.stats.emplace();
+        }
+        const std::uint32_t scanCount = Get32(function.record.data() + kFunctionRecordScanCountOffset);
+        for (std::uint32_t s = 1; s <= scanCount; ++s) {
+            std::uint8_t info[kScanInfoSize];
+            std::uint32_t capacity = 0;
+            if ((status = RawReadSpectrum(r, f, 0, static_cast<std::int32_t>(s), 1, &capacity, info,
+                                          nullptr, nullptr, nullptr, 0)) != kRawOk) {
+                return fail(status);
+            }
+            const std::uint32_t n = Get32(info) & kScanInfoCountMask;
+            Scan scan;
+            scan.masses.resize(n);
+            scan.intensities.resize(n);
+            scan.peakBytes.resize(n);
+            capacity = n;
+            // Non-null arrays even for an empty scan, as a caller with vectors passes them.
+            float massSlot = 0;
+            std::uint32_t intensitySlot = 0;
+            std::uint8_t byteSlot = 0;
+            if ((status = RawReadSpectrum(r, f, 0, static_cast<std::int32_t>(s), 1, &capacity, info,
+                                          n ? scan.masses.data() : &massSlot,
+                                          n ? scan.intensities.data() : &intensitySlot,
+                                          n ? scan.peakBytes.data() : &byteSlot, 0)) != kRawOk) {
+                return fail(status);
+            }
+            if (capacity != n) {
+                return fail(kRawCorrupt);
+            }
+            // The scan header comes back through scanInfo.
+            const std::uint32_t word0 = Get32(info);
+            const std::uint32_t word1 = Get32(info + kScanInfoFlagsOffset);
+            Put32(scan.header, 0, (word0 & kScanInfoFlagBit) ? 1u : 0u);
+            Put32(scan.header, 4, word1 & 1u);
+            Put32(scan.header, 8, Get32(info + kScanInfoValue32Offset));
+            Put32(scan.header, 12, Get32(info + kScanInfoValue12Offset));
+            Put32(scan.header, 16, Get32(info + kScanInfoValue36Offset));
+            Put32(scan.header, 20, (word1 >> 2) & 1u);
+            function.scans.push_back(std::move(scan));
+            if (hasStats) {
+                Bytes record(kStatsRecordSize);
+                if ((status = RawStatsReadEntry(statsFile, static_cast<std::int32_t>(s),
+                                                record.data())) != kRawOk) {
+                    return fail(status);
+                }
+                function.stats->push_back(std::move(record));
+            }
+        }
+        if ((status = RawReadFuncEnd(r, f, 0)) != kRawOk) {
+            return fail(status);
+        }
+        Bytes ee(kEERecordSize);
+        status = RawEERead(r, f, 0, 1, ee.data());
+        if (status == kRawOk) {
+            function.extended = std::vector<Bytes>{ee};
+        } else if (status != kRawNoData) {
+            return fail(status);
+        }
+        a.functions.push_back(std::move(function));
+    }
+    std::uint16_t channels = 0;
+    status = RawReadAnalogNumber(r, &channels);
+    if (status != kRawOk && status != kRawNoData) {
+        return fail(status);
+    }
+    if (status == kRawNoData) {
+        channels = 0;
+    }
+    for (std::int32_t k = 0; k < channels; ++k) {
+        Channel c;
+        if ((status = RawReadAnalogInfo(r, k, c.info.data())) != kRawOk) {
+            return fail(status);
+        }
+        a.channels.push_back(std::move(c));
+    }
+    for (std::int32_t k = 0; k < channels; ++k) {
+        std::uint32_t points = 0;
+        if ((status = RawReadAnalogSize(r, k, &points)) != kRawOk) {
+            return fail(status);
+        }
+        Channel& c = a.channels[static_cast<std::size_t>(k)];
+        c.arrayA.resize(std::size_t{points} * 4);
+        c.arrayB.resize(std::size_t{points} * 4);
+        if ((status = RawReadAnalogChrom(r, k, 1, points, c.arrayB.data(), c.arrayA.data())) !=
+            kRawOk) {
+            return fail(status);
+        }
+    }
+    if ((status = RawReadProcInfo(r, a.processInfo.data(), nullptr)) != kRawOk) {
+        return fail(status);
+    }
+    const std::size_t count = a.processInfo[2] | (a.processInfo[3] << 8);
+    if (count > 0) {
+        Bytes records((count + 2) * kProcessRecordSize);
+        if ((status = RawReadProcInfo(r, a.processInfo.data(), records.data())) != kRawOk) {
+            return fail(status);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto begin = records.begin() + static_cast<std::ptrdiff_t>(i * kProcessRecordSize);
+            a.processRecords.emplace_back(begin, begin + kProcessRecordSize);
+        }
+    }
+    if ((status = RawReadClose(r)) != kRawOk) {
+        return status;
+    }
+    *out = std::move(a);
+    return kRawOk;
+}
+
+bool SameExceptHistory(const Acquisition& a, const Acquisition& b) {
+    return a.headerRecord == b.headerRecord && a.headerBlock == b.headerBlock &&
+           a.functions == b.functions && a.channels == b.channels;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "rawio-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) != nullptr) {
+        path = buffer.data();
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+std::vector<std::string> ListNames(const std::string& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace rawtest
