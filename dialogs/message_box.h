@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Every warning the dialogs show goes through ShowWarningMessage, so that a test can take the
+// place of the message box and record what would have been shown.
+struct MessageBoxRequest {
+    QWidget* parent;
+    QString caption;
+    QString text;
+};
+
+using MessageBoxHandler = std::function<void(const MessageBoxRequest&)>;
+
+// Installs `handler` instead of the real message box (an empty handler restores it) and returns
+// the handler it replaces.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// A warning box with an OK button, modal to `parent`, under the application's name.
+void ShowWarningMessage(QWidget* parent, const QString& text);

@@ -1,0 +1,137 @@
+// Renders the dialogs in their usual states to PNG files, without a display:
+//   brevanto_dialog_pictures <folder>
+// Each picture is the dialog's client area as the offscreen platform draws it.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "dialogs/add_parameter_dlg.h"
+#include "dialogs/parameters_dlg.h"
+#include "params/mass_range.h"
+#include "params/mass_range_list.h"
+#include "res/main_dialog_template.h"
+#include "res/progress_dialog_template.h"
+#include "res/template_builder.h"
+
+namespace {
+
+bool Save(QWidget& widget, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name);
+    if (!widget.grab().save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Shows a dialog without running it modally, so that it initialises and can be grabbed.
+bool SaveShown(QDialog& dialog, const QDir& folder, const QString& name) {
+    dialog.show();
+    QCoreApplication::processEvents();
+    const bool saved = Save(dialog, folder, name);
+    dialog.reject();
+    return saved;
+}
+
+CMassRange Rule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
+                std::uint32_t above, std::uint32_t below) {
+    CMassRange rule;
+    rule.SetFunction(function);
+    rule.SetLowMass(low);
+    rule.SetHighMass(high);
+    rule.SetMassDefect(defect);
+    rule.SetWindowAbove(above);
+    rule.SetWindowBelow(below);
+    return rule;
+}
+
+CMassRangeList ThreeRules() {
+    CMassRangeList list;
+    list.AddEntry(Rule(10, 200, 800, 0.123456, 40, 40));
+    list.AddEntry(Rule(2, 150, 1200, 0.365, 25, 50));
+    list.AddEntry(Rule(1, 100, 150000, 0.05, 100, 20));
+    return list;
+}
+
+void SelectRow(QDialog& dialog, int row) {
+    auto* list = dialog.findChild<QTreeWidget*>(ControlObjectName(IDC_PARAMETER_LIST));
+    list->setCurrentItem(list->topLevelItem(row));
+}
+
+bool SaveParameterPictures(const QDir& folder) {
+    bool ok = true;
+    {
+        CMassRangeList empty;
+        CParametersDlg dialog(nullptr, &empty);
+        ok &= SaveShown(dialog, folder, QStringLiteral("parameters-empty.png"));
+    }
+    {
+        CMassRangeList rules = ThreeRules();
+        CParametersDlg dialog(nullptr, &rules);
+        dialog.show();
+        QCoreApplication::processEvents();
+        SelectRow(dialog, 1);
+        ok &= Save(dialog, folder, QStringLiteral("parameters-three-rows.png"));
+
+        // Add... on the selected row opens the add dialog as a copy of it.
+        QTimer::singleShot(0, [&] {
+            if (QWidget* add = QApplication::activeModalWidget()) {
+                ok &= Save(*add, folder, QStringLiteral("add-copied-row.png"));
+                static_cast<QDialog*>(add)->reject();
+            }
+        });
+        dialog.findChild<QPushButton*>(ControlObjectName(IDC_ADD_PARAMETER))->click();
+        dialog.reject();
+    }
+    {
+        CMassRange rule;
+        CAddParameterDlg dialog(nullptr, &rule);
+        ok &= SaveShown(dialog, folder, QStringLiteral("add-default.png"));
+    }
+    return ok;
+}
+
+// The templates of the main and the progress dialog, bare, to check their layout.
+bool SaveTemplatePictures(const QDir& folder) {
+    bool ok = true;
+    {
+        QDialog dialog;
+        BuildDialogFromTemplate(dialog, kMainDialogTemplate);
+        ok &= SaveShown(dialog, folder, QStringLiteral("main-template.png"));
+    }
+    {
+        QDialog dialog;
+        BuildDialogFromTemplate(dialog, kProgressDialogTemplate);
+        ok &= SaveShown(dialog, folder, QStringLiteral("progress-template.png"));
+    }
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    const QDir folder(arguments.at(1));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
+        return 1;
+    }
+    const bool parameters = SaveParameterPictures(folder);
+    const bool templates = SaveTemplatePictures(folder);
+    return parameters && templates ? 0 : 1;
+}
