@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev
   python3
+  nlohmann-json3-dev time
 )
 
 missing=()
