@@ -19,7 +19,7 @@ struct Result {
     std::string out;  // standard output and standard error, in that order
 };
 
-Result Run(const std::string& command) {
+Result RunCommand(const std::string& command) {
     Result result;
     const std::string errFile = ::testing::TempDir() + "/batch_cmd_err_" + std::to_string(getpid());
     FILE* pipe = popen((command + " 2>" + errFile).c_str(), "r");
@@ -56,7 +56,7 @@ protected:
 
     std::string Synth(const std::string& name, int seed) {
         const std::string path = (root / name).string();
-        const Result r = Run(std::string(BREVANTO_RAW) + " synth '" + path +
+        const Result r = RunCommand(std::string(BREVANTO_RAW) + " synth '" + path +
                              "' --functions 2 --scans 5 --peaks 200 --seed " +
                              std::to_string(seed));
         EXPECT_EQ(r.status, 0) << r.out;
@@ -70,13 +70,13 @@ protected:
 
 TEST_F(BatchCommand, SuccessPrintsOneSummaryLinePerFunction) {
     const std::string in = Synth("s.raw", 1);
-    const Result r = Run(Batch("--rule 1:0:1200:0.3:100:100 '" + in + "'"));
+    const Result r = RunCommand(Batch("--rule 1:0:1200:0.3:100:100 '" + in + "'"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("s_BRV.raw  function 1: 1000 peaks read, "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("function 2: 1000 peaks read, 1000 kept (no rules: copied whole)"),
               std::string::npos)
         << r.out;
-    EXPECT_EQ(Run(std::string(BREVANTO_RAW) + " verify '" + (root / "s_BRV.raw").string() + "'")
+    EXPECT_EQ(RunCommand(std::string(BREVANTO_RAW) + " verify '" + (root / "s_BRV.raw").string() + "'")
                   .status,
               0);
 }
@@ -97,7 +97,7 @@ TEST_F(BatchCommand, ExitStatuses) {
         {"-j 2 --rule 1:0:1200:0.3:100:100 '" + in + "' '" + in + "'", 2, "given twice"},
     };
     for (const Case& c : cases) {
-        const Result r = Run(Batch(c.args));
+        const Result r = RunCommand(Batch(c.args));
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.mentions), std::string::npos) << c.args << "\n" << r.out;
     }
@@ -108,13 +108,13 @@ TEST_F(BatchCommand, StopsAtTheFirstFailureUnlessToldToKeepGoing) {
     const std::string c = Synth("c.raw", 3);
     const std::string missing = (root / "b.raw").string();
     const std::string files = " '" + a + "' '" + missing + "' '" + c + "'";
-    Result r = Run(Batch("--quiet --rule 1:0:1200:0.3:100:100" + files));
+    Result r = RunCommand(Batch("--quiet --rule 1:0:1200:0.3:100:100" + files));
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(fs::exists(root / "a_BRV.raw"));
     EXPECT_FALSE(fs::exists(root / "c_BRV.raw"));
     EXPECT_NE(r.out.find("1 input(s) not processed"), std::string::npos) << r.out;
 
-    r = Run(Batch("--quiet --keep-going --rule 1:0:1200:0.3:100:100" + files));
+    r = RunCommand(Batch("--quiet --keep-going --rule 1:0:1200:0.3:100:100" + files));
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(fs::exists(root / "c_BRV.raw"));
 }
@@ -125,8 +125,8 @@ TEST_F(BatchCommand, ParallelRunsGiveTheSameOutputs) {
         files += " '" + Synth("p" + std::to_string(i) + ".raw", i + 10) + "'";
     }
     const std::string rules = "--quiet --rule 1:0:1200:0.3:100:100 --rule 2:300:900:0.7:50:50";
-    ASSERT_EQ(Run(Batch(rules + " --suffix _one" + files)).status, 0);
-    ASSERT_EQ(Run(Batch(rules + " -j 3 --suffix _par" + files)).status, 0);
+    ASSERT_EQ(RunCommand(Batch(rules + " --suffix _one" + files)).status, 0);
+    ASSERT_EQ(RunCommand(Batch(rules + " -j 3 --suffix _par" + files)).status, 0);
     for (int i = 0; i < 4; ++i) {
         const std::string p = "p" + std::to_string(i);
         auto one = Contents(root / (p + "_one.raw"));
