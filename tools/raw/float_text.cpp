@@ -3,11 +3,17 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
 constexpr std::uint64_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                           100000, 1000000, 10000000, 100000000, 1000000000};
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 unsigned DecimalDigits(std::uint32_t value) {
     unsigned digits = 1;
@@ -33,23 +39,27 @@ char* WriteExact(char* out, std::uint32_t mantissa, unsigned shift) {
         digits = kPowersOfTen[8];
         ++integerDigits;
     }
+    // Fewer than 10^9, so 32-bit arithmetic, two digits a step.
+    auto rest = static_cast<std::uint32_t>(digits);
     char text[9];
-    for (int i = 8; i >= 0; --i) {
-        text[i] = static_cast<char>('0' + digits % 10);
-        digits /= 10;
+    text[0] = static_cast<char>('0' + rest / 100000000u);
+    rest %= 100000000u;
+    for (int i = 7; i >= 1; i -= 2) {
+        const std::uint32_t pair = rest % 100u;
+        rest /= 100u;
+        text[i] = kDigitPairs[2 * pair];
+        text[i + 1] = kDigitPairs[2 * pair + 1];
     }
     unsigned end = 9;
     while (end > integerDigits && text[end - 1] == '0') {
         --end;
     }
-    for (unsigned i = 0; i < integerDigits; ++i) {
-        *out++ = text[i];
-    }
+    std::memcpy(out, text, integerDigits);
+    out += integerDigits;
     if (end > integerDigits) {
         *out++ = '.';
-        for (unsigned i = integerDigits; i < end; ++i) {
-            *out++ = text[i];
-        }
+        std::memcpy(out, text + integerDigits, end - integerDigits);
+        out += end - integerDigits;
     }
     return out;
 }
