@@ -1,1 +1,117 @@
 #include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "rawio/file_io.h"
+#include "rawio/raw_api.h"
+#include "tests/rawio/synth_acquisition.h"
+
+namespace {
+
+using rawtest::Acquisition;
+
+rawtest::SynthOptions SmallOptions(std::uint32_t seed) {
+    rawtest::SynthOptions options;
+    options.seed = seed;
+    options.functions = 2;
+    options.scansPerFunction = 2;
+    options.maxPeaks = 4;
+    options.channels = 1;
+    options.analogPoints = 2;
+    options.historyRecords = 1;
+    return options;
+}
+
+class FaultInjectionTest : public ::testing::Test {
+protected:
+    void TearDown() override { rawio::SetIoFaultPlan({}); }
+
+    // The number of I/O operations of a clean create of `a` at a path in the given state.
+    static std::uint64_t CountOperations(const Acquisition& a, bool overExisting) {
+        rawtest::TempDir dir;
+        const std::string path = dir / "f.raw";
+        if (overExisting) {
+            EXPECT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(9))), kRawOk);
+        }
+        rawio::SetIoFaultPlan({});
+        EXPECT_EQ(rawtest::WriteAcquisition(path, a), kRawOk);
+        return rawio::IoOperationCount();
+    }
+
+    void Sweep(bool overExisting, int error) {
+        const Acquisition a = rawtest::MakeAcquisition(SmallOptions(3));
+        Acquisition expected;
+        Acquisition old;
+        {
+            rawtest::TempDir dir;
+            ASSERT_EQ(rawtest::WriteAcquisition(dir / "f.raw", a), kRawOk);
+            ASSERT_EQ(rawtest::ReadAcquisition(dir / "f.raw", &expected), kRawOk);
+            ASSERT_EQ(rawtest::WriteAcquisition(dir / "f.raw", rawtest::MakeAcquisition(SmallOptions(9))), kRawOk);
+            ASSERT_EQ(rawtest::ReadAcquisition(dir / "f.raw", &old), kRawOk);
+        }
+        const std::uint64_t total = CountOperations(a, overExisting);
+        ASSERT_GT(total, 20u);
+        for (std::uint64_t n = 1; n <= total; ++n) {
+            for (const bool fromThenOn : {false, true}) {
+                const std::string what = "operation " + std::to_string(n) +
+                                         (fromThenOn ? " and after" : " once") +
+                                         (overExisting ? ", over an existing file" : "");
+                rawtest::TempDir dir;
+                const std::string path = dir / "f.raw";
+                if (overExisting) {
+                    ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(9))), kRawOk);
+                }
+                rawio::SetIoFaultPlan({n, fromThenOn, error});
+                const RawStatus status = rawtest::WriteAcquisition(path, a);
+                rawio::SetIoFaultPlan({});
+                EXPECT_NE(status, kRawOk) << what << ": the failure was not reported";
+                if (error == ENOSPC) {
+                    EXPECT_EQ(status, kRawIoError) << what;
+                }
+                // Complete means wholly the new file, or wholly the old one when the create
+                // failed before touching it; anything else is refused as incomplete (or
+                // absent, when not even the directory was made).
+                Acquisition read;
+                const RawStatus readStatus = rawtest::ReadAcquisition(path, &read);
+                if (readStatus == kRawOk) {
+                    EXPECT_TRUE(read == expected || (overExisting && read == old))
+                        << what << ": reads as complete but is neither the new nor the old file";
+                } else if (overExisting) {
+                    EXPECT_EQ(readStatus, kRawIncomplete) << what;
+                } else {
+                    EXPECT_TRUE(readStatus == kRawIncomplete || readStatus == kRawNotFound)
+                        << what << ": " << readStatus;
+                }
+            }
+        }
+    }
+};
+
+TEST_F(FaultInjectionTest, EveryFailedCreateOperationIsReportedAndNeverReadsWrong) {
+    Sweep(false, EIO);
+}
+
+TEST_F(FaultInjectionTest, FailedRegenerationNeverReadsAsTheOldOrAMixedFile) {
+    Sweep(true, EIO);
+}
+
+TEST_F(FaultInjectionTest, FullDiskIsAnIoError) { Sweep(false, ENOSPC); }
+
+TEST_F(FaultInjectionTest, EveryFailedReadOperationIsReported) {
+    rawtest::TempDir dir;
+    const std::string path = dir / "f.raw";
+    ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(4))), kRawOk);
+    Acquisition expected;
+    rawio::SetIoFaultPlan({});
+    ASSERT_EQ(rawtest::ReadAcquisition(path, &expected), kRawOk);
+    const std::uint64_t total = rawio::IoOperationCount();
+    for (std::uint64_t n = 1; n <= total; ++n) {
+        rawio::SetIoFaultPlan({n, false, EIO});
+        Acquisition read;
+        const RawStatus status = rawtest::ReadAcquisition(path, &read);
+        rawio::SetIoFaultPlan({});
+        EXPECT_NE(status, kRawOk) << "read operation " << n;
+    }
+}
+
+}  // namespace

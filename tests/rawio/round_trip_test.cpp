@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "rawio/raw_api.h"
 #include "tests/rawio/synth_acquisition.h"
@@ -213,6 +215,47 @@ TEST_F(SpectrumTest, ScansReadInAnyOrder) {
         EXPECT_EQ(masses, scan.masses) << s;
         EXPECT_EQ(intensities, scan.intensities) << s;
         EXPECT_EQ(peakBytes, scan.peakBytes) << s;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The header block is stored with its zero runs elided; every shape of run must survive.
+TEST(HeaderBlockTest, EveryPatternOfZeroRunsRoundTrips) {
+    const struct {
+        const char* name;
+        std::function<void(rawtest::Bytes&)> fill;
+    } cases[] = {
+        {"all zero", [](rawtest::Bytes&) {}},
+        {"all non-zero", [](rawtest::Bytes& b) { std::fill(b.begin(), b.end(), 0x11); }},
+        {"first byte only", [](rawtest::Bytes& b) { b.front() = 1; }},
+        {"last byte only", [](rawtest::Bytes& b) { b.back() = 1; }},
+        {"short zero tail", [](rawtest::Bytes& b) { std::fill(b.begin(), b.end() - 5, 0x22); }},
+        {"zero runs of 31, 32 and 33", [](rawtest::Bytes& b) {
+             std::fill(b.begin(), b.end(), 0x33);
+             std::fill(b.begin() + 100, b.begin() + 131, 0);
+             std::fill(b.begin() + 200, b.begin() + 232, 0);
+             std::fill(b.begin() + 300, b.begin() + 333, 0);
+         }},
+        {"alternating", [](rawtest::Bytes& b) {
+             for (std::size_t i = 0; i < b.size(); i += 2) b[i] = static_cast<std::uint8_t>(i | 1);
+         }},
+    };
+    for (const auto& c : cases) {
+        rawtest::SynthOptions options;
+        options.functions = 0;
+        options.channels = 0;
+        options.historyRecords = 0;
+        rawtest::Acquisition a = rawtest::MakeAcquisition(options);
+        std::fill(a.headerBlock.begin(), a.headerBlock.end(), 0);
+        c.fill(a.headerBlock);
+        rawtest::TempDir dir;
+        ASSERT_EQ(rawtest::WriteAcquisition(dir / "h.raw", a), kRawOk) << c.name;
+        rawtest::Acquisition read;
+        ASSERT_EQ(rawtest::ReadAcquisition(dir / "h.raw", &read), kRawOk) << c.name;
+        EXPECT_TRUE(read.headerBlock == a.headerBlock) << c.name;
     }
 }
 

@@ -350,7 +350,13 @@ bool SameExceptHistory(const Acquisition& a, const Acquisition& b) {
 }
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rawio-test-XXXXXX").string();
+    // Memory-backed when there is one: the sweeps create hundreds of files, each made durable,
+    // and on a disk the syncs alone would take the suite from seconds to minutes.
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    std::string pattern = (base / "rawio-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) != nullptr) {
