@@ -1,0 +1,115 @@
+// libFuzzer target: the input becomes the library files of a raw data directory, which is then
+// read through the whole API the way the batch run reads it. Any crash, sanitizer report or
+// hang is a bug; every status is acceptable.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "fuzz/fuzz_container.h"
+#include "rawio/raw_api.h"
+
+namespace {
+
+// Caller-side allocations a hostile file may ask for are capped, as a careful caller would.
+constexpr std::uint32_t kMaxPeaks = 1u << 20;
+constexpr std::uint32_t kMaxPoints = 1u << 20;
+
+std::uint32_t Get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+const std::filesystem::path& Directory() {
+    static const std::filesystem::path dir = [] {
+        std::error_code ignored;
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ignored)
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        return base / ("rawio-fuzz-" + std::to_string(::getpid())) / "input.raw";
+    }();
+    return dir;
+}
+
+void ReadEverything(RawHandle r) {
+    std::vector<std::uint8_t> headerRecord(kHeaderRecordSize);
+    static std::vector<std::uint8_t> headerBlock(kHeaderBlockSize);
+    std::uint16_t functions = 0;
+    if (RawReadHeader(r, headerRecord.data(), headerBlock.data(), &functions, nullptr) != kRawOk) {
+        functions = 0;
+    }
+    for (std::int32_t f = 1; f <= functions; ++f) {
+        std::uint8_t record[kFunctionRecordSize];
+        if (RawReadFuncInfo(r, f, record, nullptr) != kRawOk ||
+            RawReadFuncInit(r, f, 0, 0, record, headerBlock.data()) != kRawOk) {
+            continue;
+        }
+        std::uint8_t statsFile[kStatsFileSize];
+        const bool stats = RawReadGetStatsFile(r, f, 0, statsFile) == kRawOk;
+        const std::uint32_t scans = std::min<std::uint32_t>(Get32(record + kFunctionRecordScanCountOffset), 4096);
+        for (std::uint32_t s = 1; s <= scans; ++s) {
+            std::uint8_t info[kScanInfoSize];
+            std::uint32_t capacity = 0;
+            if (RawReadSpectrum(r, f, 0, static_cast<std::int32_t>(s), 1, &capacity, info, nullptr,
+                                nullptr, nullptr, 0) != kRawOk) {
+                break;
+            }
+            const std::uint32_t n = std::min(Get32(info) & kScanInfoCountMask, kMaxPeaks);
+            std::vector<float> masses(n + 1);
+            std::vector<std::uint32_t> intensities(n + 1);
+            std::vector<std::uint8_t> bytes(n + 1);
+            capacity = n;
+            RawReadSpectrum(r, f, 0, static_cast<std::int32_t>(s), 1, &capacity, info, masses.data(),
+                            intensities.data(), bytes.data(), 0);
+            if (stats) {
+                std::uint8_t entry[kStatsRecordSize];
+                RawStatsReadEntry(statsFile, static_cast<std::int32_t>(s), entry);
+            }
+        }
+        RawReadFuncEnd(r, f, 0);
+        std::uint8_t ee[kEERecordSize];
+        RawEERead(r, f, 0, 1, ee);
+    }
+    std::uint16_t channels = 0;
+    if (RawReadAnalogNumber(r, &channels) == kRawOk) {
+        for (std::int32_t k = 0; k < channels; ++k) {
+            std::uint8_t info[kChannelInfoSize];
+            RawReadAnalogInfo(r, k, info);
+            std::uint32_t points = 0;
+            if (RawReadAnalogSize(r, k, &points) == kRawOk && points <= kMaxPoints) {
+                std::vector<std::uint32_t> a(points + 1);
+                std::vector<std::uint32_t> b(points + 1);
+                RawReadAnalogChrom(r, k, 1, points, b.data(), a.data());
+            }
+        }
+    }
+    std::vector<std::uint8_t> processInfo(kProcessInfoSize);
+    if (RawReadProcInfo(r, processInfo.data(), nullptr) == kRawOk) {
+        const std::size_t count = processInfo[2] | (processInfo[3] << 8);
+        std::vector<std::uint8_t> records((count + 2) * kProcessRecordSize);
+        RawReadProcInfo(r, processInfo.data(), records.data());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::filesystem::path& dir = Directory();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+    std::filesystem::create_directories(dir, ignored);
+    for (const auto& [name, bytes] : rawfuzz::Unpack(data, size)) {
+        std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    RawHandle r = 0;
+    if (RawReadOpen(dir.c_str(), &r) == kRawOk) {
+        ReadEverything(r);
+        RawReadClose(r);
+    }
+    return 0;
+}
