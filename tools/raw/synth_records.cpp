@@ -52,7 +52,12 @@ void FillSynthHeader(std::uint64_t seed, std::span<std::uint8_t> headerRecord,
                      std::span<std::uint8_t> headerBlock) {
     SynthRandom random = SynthRandom::For(seed, kHeaderPart, 0);
     FillRandom(random, headerRecord);
-    FillRandom(random, headerBlock);
+    // Mostly zero like a real header block, with a stretch of data every 64 KiB.
+    std::fill(headerBlock.begin(), headerBlock.end(), std::uint8_t{0});
+    for (std::size_t offset = 0; offset < headerBlock.size(); offset += 65536) {
+        FillRandom(random, headerBlock.subspan(
+                               offset, std::min<std::size_t>(512, headerBlock.size() - offset)));
+    }
     char label[64];
     std::snprintf(label, sizeof label, "Brevanto synthetic acquisition, seed %llu",
                   static_cast<unsigned long long>(seed));
