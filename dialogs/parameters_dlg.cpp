@@ -108,6 +108,9 @@ void CParametersDlg::OnRemoveParameter() {
         return;
     }
     delete selected.front();
+    // The view would select the row that moves up into the gap; no row is selected after a
+    // removal.
+    parameterList->clearSelection();
     UpdateData(false);
 }
 
