@@ -28,7 +28,8 @@ enum ControlStyle : unsigned {
     kAutoHScroll = 1u << 6,      // edit that scrolls its text sideways
     kReport = 1u << 7,           // list view: rows and columns
     kSingleSelection = 1u << 8,  // list view: at most one selected row
-    kSortAscending = 1u << 9,    // list view: rows kept in ascending order of their item text
+    kSortAscending = 1u << 9,    // list view: rows kept in ascending order of their item text,
+                                 // by whoever inserts them (dialogs/sorted_list_insert.h)
     kNoSortHeader = 1u << 10,    // list view: column headers ignore clicks
     kNoColumnHeader = 1u << 11,  // list view: no column headers
     kAlignLeft = 1u << 12,       // list view: items aligned to the left
