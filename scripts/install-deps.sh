@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
   python3
   nlohmann-json3-dev time
+  libpwizlite-dev libboost-dev openms python3-pymzml
 )
 
 missing=()
