@@ -89,7 +89,7 @@ void ReadEverything(RawHandle r) {
     }
     std::vector<std::uint8_t> processInfo(kProcessInfoSize);
     if (RawReadProcInfo(r, processInfo.data(), nullptr) == kRawOk) {
-        const std::size_t count = processInfo[2] | (processInfo[3] << 8);
+        const auto count = static_cast<std::size_t>(processInfo[2] | (processInfo[3] << 8));
         std::vector<std::uint8_t> records((count + 2) * kProcessRecordSize);
         RawReadProcInfo(r, processInfo.data(), records.data());
     }

@@ -51,6 +51,7 @@ Acquisition MakeAcquisition(const SynthOptions& options) {
     std::mt19937 rng(options.seed);
     Acquisition a;
     a.headerRecord = RandomBytes(rng, kHeaderRecordSize);
+    a.headerBlock.assign(kHeaderBlockSize, 0);
     // Mostly empty, like the real thing, with a few islands of data.
     for (int i = 0; i < 8; ++i) {
         const std::size_t at = rng() % (kHeaderBlockSize - 64);
@@ -210,13 +211,17 @@ RawStatus WriteAcquisition(const std::string& path, const Acquisition& a) {
 
 RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
     Acquisition a;
+    a.headerBlock.swap(out->headerBlock);
+    a.headerBlock.resize(kHeaderBlockSize);
     RawHandle r = 0;
     RawStatus status = RawReadOpen(path.c_str(), &r);
     if (status != kRawOk) {
+        out->headerBlock.swap(a.headerBlock);
         return status;
     }
     auto fail = [&](RawStatus s) {
         RawReadClose(r);
+        out->headerBlock.swap(a.headerBlock);
         return s;
     };
     std::uint16_t functionCount = 0;
@@ -326,7 +331,7 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
     if ((status = RawReadProcInfo(r, a.processInfo.data(), nullptr)) != kRawOk) {
         return fail(status);
     }
-    const std::size_t count = a.processInfo[2] | (a.processInfo[3] << 8);
+    const auto count = static_cast<std::size_t>(a.processInfo[2] | (a.processInfo[3] << 8));
     if (count > 0) {
         Bytes records((count + 2) * kProcessRecordSize);
         if ((status = RawReadProcInfo(r, a.processInfo.data(), records.data())) != kRawOk) {
@@ -338,6 +343,7 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
         }
     }
     if ((status = RawReadClose(r)) != kRawOk) {
+        out->headerBlock.swap(a.headerBlock);
         return status;
     }
     *out = std::move(a);

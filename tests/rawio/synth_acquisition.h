@@ -39,7 +39,7 @@ struct Channel {
 
 struct Acquisition {
     Bytes headerRecord = Bytes(kHeaderRecordSize);
-    Bytes headerBlock = Bytes(kHeaderBlockSize);
+    Bytes headerBlock;  // kHeaderBlockSize once filled; empty by default to keep copies cheap
     std::vector<Function> functions;
     std::vector<Channel> channels;
     Bytes processInfo = Bytes(kProcessInfoSize);  // count at bytes 2..3
@@ -68,6 +68,8 @@ std::uint32_t ScanCode(const Bytes& functionRecord);
 // The whole create sequence; on the first failure abandons the handle and returns the status.
 RawStatus WriteAcquisition(const std::string& path, const Acquisition& acquisition);
 // The whole read sequence of the batch run (EE: record 1 only). Returns the first failure.
+// Reuses the header block storage of *acquisition, so sweeps that read thousands of times stay
+// fast under the sanitizers.
 RawStatus ReadAcquisition(const std::string& path, Acquisition* acquisition);
 
 // What reading back a written acquisition gives: the history has the library's record added.
