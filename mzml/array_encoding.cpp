@@ -66,7 +66,7 @@ class EncodingHandler : public sax::Handler {
         if (name == "binaryDataArray") {
             inArray = false;
         }
-        return name == "spectrum" || name == "scan" ? Status::Done : Status::Ok;
+        return name == "spectrum" ? Status::Done : Status::Ok;
     }
 
   private:

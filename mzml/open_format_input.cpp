@@ -50,7 +50,7 @@ bool EndsWithAny(const std::string& tail, const char* const (&ends)[N]) {
 // would fail on it only once the output is half written.
 std::string IndexProblem(const pwiz::msdata::MSData& msd, bool withChromatograms) {
     try {
-        if (const auto& spectra = msd.run.spectrumListPtr; spectra && !spectra->empty()) {
+        if (const auto& spectra = msd.run.spectrumListPtr; spectra && spectra->size() > 0) {
             for (const std::size_t i : {std::size_t{0}, spectra->size() - 1}) {
                 const std::string& id = spectra->spectrumIdentity(i).id;
                 if (spectra->spectrum(i, false)->id != id) {
@@ -68,7 +68,10 @@ std::string IndexProblem(const pwiz::msdata::MSData& msd, bool withChromatograms
             }
         }
     } catch (const std::exception& e) {
-        return std::string("its index does not match its content: ") + e.what();
+        return std::string(
+                   "cannot be read (checking its index against its first and last "
+                   "spectrum and its chromatograms): ") +
+               e.what();
     }
     return {};
 }

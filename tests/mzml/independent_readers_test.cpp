@@ -1,0 +1,114 @@
+// Every kind of mzML we write is read by two independent readers, OpenMS's FileInfo and
+// pymzml, and both count the same spectra and peaks as the library that wrote it.
+#include <cstdio>
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "mzml/open_format_filter.h"
+#include "mzml/raw_conversion.h"
+#include "tests/mzml/mzml_fixtures.h"
+#include "tools/raw/synth_acquisition.h"
+
+namespace {
+
+std::string RunCommand(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            output += buffer;
+        }
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+long Field(const std::string& text, const std::string& pattern) {
+    std::smatch match;
+    return std::regex_search(text, match, std::regex(pattern)) ? std::stol(match[1]) : -1;
+}
+
+struct Counts {
+    long spectra = 0;
+    long peaks = 0;
+};
+
+Counts LibraryCounts(const std::string& path) {
+    Counts counts;
+    for (const SpectrumPeaks& s : ReadAllPeaks(path)) {
+        ++counts.spectra;
+        counts.peaks += static_cast<long>(s.mz.size());
+    }
+    return counts;
+}
+
+// The files under test: filtered generated inputs of each encoding, a filtered sample, and
+// an export of a synthesized acquisition.
+std::vector<std::string> WriteOutputs(const TestDir& dir) {
+    CMassRange rule;
+    rule.SetFunction(1);
+    rule.SetHighMass(2000);
+    rule.SetMassDefect(0.3);
+    rule.SetWindowAbove(200);
+    rule.SetWindowBelow(200);
+    CMassRangeList rules;
+    rules.AddEntry(rule);
+    std::vector<std::string> outputs;
+    const TestInputOptions inputs[] = {
+        {}, {.mz32 = true, .zlib = true}, {.intensity32 = false, .zlib = true}};
+    for (std::size_t i = 0; i < std::size(inputs); ++i) {
+        const std::string in = dir.Path("in" + std::to_string(i) + ".mzML");
+        const std::string out = dir.Path("in" + std::to_string(i) + "_BRV.mzML");
+        WriteTestMzml(in, inputs[i]);
+        FileSummary summary;
+        std::string error;
+        EXPECT_TRUE(FilterOpenFormatFile(in, out, rules, nullptr, summary, error)) << error;
+        outputs.push_back(out);
+    }
+    if (const std::string tiny = SharedSample("tiny.pwiz.1.1.mzML"); !tiny.empty()) {
+        FileSummary summary;
+        std::string error;
+        EXPECT_TRUE(
+            FilterOpenFormatFile(tiny, dir.Path("tiny_BRV.mzML"), rules, nullptr, summary, error))
+            << error;
+        outputs.push_back(dir.Path("tiny_BRV.mzML"));
+    }
+    EXPECT_EQ(
+        SynthesizeAcquisition(dir.Path("synth.raw"), {.functions = 2, .scans = 8, .peaks = 30}),
+        kRawOk);
+    std::string error;
+    EXPECT_TRUE(ExportMzml(dir.Path("synth.raw"), dir.Path("synth.mzML"), error)) << error;
+    outputs.push_back(dir.Path("synth.mzML"));
+    return outputs;
+}
+
+TEST(IndependentReaders, OpenMsFileInfoAgreesOnCounts) {
+    if (std::string(BREVANTO_FILEINFO).find("NOTFOUND") != std::string::npos) {
+        GTEST_SKIP() << "OpenMS FileInfo not installed (scripts/install-deps.sh installs it)";
+    }
+    TestDir dir;
+    for (const std::string& path : WriteOutputs(dir)) {
+        const Counts expected = LibraryCounts(path);
+        const std::string report =
+            RunCommand(std::string(BREVANTO_FILEINFO) + " -in '" + path + "'");
+        EXPECT_EQ(Field(report, "Number of spectra: (\\d+)"), expected.spectra) << path << report;
+        EXPECT_EQ(Field(report, "Total number of peaks: (\\d+)"), expected.peaks) << path << report;
+    }
+}
+
+TEST(IndependentReaders, PymzmlAgreesOnCounts) {
+    if (std::string(BREVANTO_SYSTEM_PYTHON).find("NOTFOUND") != std::string::npos) {
+        GTEST_SKIP() << "/usr/bin/python3 not found";
+    }
+    TestDir dir;
+    for (const std::string& path : WriteOutputs(dir)) {
+        const Counts expected = LibraryCounts(path);
+        const std::string report = RunCommand(std::string(BREVANTO_SYSTEM_PYTHON) + " '" +
+                                              BREVANTO_PYMZML_COUNT + "' '" + path + "'");
+        EXPECT_EQ(Field(report, "spectra (\\d+)"), expected.spectra) << path << report;
+        EXPECT_EQ(Field(report, "peaks (\\d+)"), expected.peaks) << path << report;
+    }
+}
+
+}  // namespace
