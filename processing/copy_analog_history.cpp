@@ -17,8 +17,14 @@ public:
 private:
     bool CopyAnalog() {
         std::uint16_t count = 0;
-        if (ops.ReadAnalogNumber(r, &count) != kRawOk || count == 0) {
+        const RawStatus status = ops.ReadAnalogNumber(r, &count);
+        // "No such data" means no channels; any other failure (a damaged file, say) must not
+        // pass for absent channels.
+        if (status == kRawNoData || (status == kRawOk && count == 0)) {
             return true;
+        }
+        if (!Ok(status, "RawReadAnalogNumber", -1)) {
+            return false;
         }
         {
             auto infos = std::make_unique<std::uint8_t[]>(std::size_t{count} * kChannelInfoSize);

@@ -70,7 +70,11 @@ public:
             return false;
         }
         std::uint8_t statsFile[kStatsFileSize] = {};
-        const bool hasStats = c.ops.ReadGetStatsFile(c.readHandle, j, 0, statsFile) == kRawOk;
+        bool hasStats = false;
+        if (!Optional(c.ops.ReadGetStatsFile(c.readHandle, j, 0, statsFile),
+                      "RawReadGetStatsFile", hasStats)) {
+            return false;
+        }
         if (hasStats && !Ok(c.ops.StatsCreateFile(c.createHandle, j, 0), "RawStatsCreateFile")) {
             return false;
         }
@@ -93,7 +97,11 @@ public:
         }
 
         std::uint8_t eeRecord[kEERecordSize] = {};
-        if (c.ops.EERead(c.readHandle, j, 0, 1, eeRecord) == kRawOk) {
+        bool hasEE = false;
+        if (!Optional(c.ops.EERead(c.readHandle, j, 0, 1, eeRecord), "RawEERead", hasEE)) {
+            return false;
+        }
+        if (hasEE) {
             if (!Ok(c.ops.EECreateFile(c.createHandle, j, 0), "RawEECreateFile") ||
                 !Ok(c.ops.EECreateRecord(c.createHandle, j, 0, eeRecord), "RawEECreateRecord") ||
                 !Ok(c.ops.EECreateEnd(c.createHandle, j, 0), "RawEECreateEnd")) {
@@ -163,6 +171,13 @@ private:
             }
         }
         return true;
+    }
+
+    // For the reads of optional data: "no such data" leaves it out; any other failure (a
+    // damaged file, say) must not pass for absent data and fails the copy.
+    bool Optional(RawStatus status, const char* operation, bool& present) {
+        present = status == kRawOk;
+        return present || status == kRawNoData || Fail(operation, status, c.ops.StatusText(status));
     }
 
     bool Ok(RawStatus status, const char* operation) {
