@@ -1,10 +1,10 @@
 # Front door for a new machine: `make demo` installs what is missing, builds and runs the main
 # job on sample data; `make test` runs every test, once with warnings as errors and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzer for about a minute.
 
 JOBS ?= $(shell nproc)
 
-.PHONY: deps demo build test test-release test-asan bench clean
+.PHONY: deps demo build test test-release test-asan test-fuzz bench clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -16,7 +16,7 @@ build: deps
 demo: build
 	bash scripts/demo.sh build/release
 
-test: deps test-release test-asan
+test: deps test-release test-asan test-fuzz
 
 test-release:
 	cmake --preset ci >/dev/null
@@ -27,6 +27,10 @@ test-asan:
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# A short run of the raw data reader fuzzer (clang, libFuzzer) over its seed corpus.
+test-fuzz:
+	bash scripts/run-fuzz.sh
 
 bench: build
 	bash bench/run.sh build/release

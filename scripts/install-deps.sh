@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
   python3
-  nlohmann-json3-dev time
+  nlohmann-json3-dev time bc
   libpwizlite-dev libboost-dev openms python3-pymzml
 )
 
