@@ -1,6 +1,8 @@
 // The batch run over our real raw data library, on synthesised acquisitions.
 #include <gtest/gtest.h>
 
+#include "tests/support/make_rule.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,18 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-CMassRange Rule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
-                std::uint32_t above, std::uint32_t below) {
-    CMassRange r;
-    r.SetFunction(function);
-    r.SetLowMass(low);
-    r.SetHighMass(high);
-    r.SetMassDefect(defect);
-    r.SetWindowAbove(above);
-    r.SetWindowBelow(below);
-    return r;
-}
 
 // An independent statement of the rule test, written from the rule's definition.
 bool RuleKeeps(const CMassRange& rule, float mass) {
@@ -83,9 +73,9 @@ protected:
 TEST_F(BatchEndToEnd, FilteredCopyHoldsExactlyWhatTheRulesKeep) {
     const std::string input = Synth("sample.raw", 7);
     CMassRangeList rules;
-    rules.AddEntry(Rule(1, 100, 700, 0.2, 40, 40));
-    rules.AddEntry(Rule(1, 600, 1100, 0.45, 300, 300));
-    rules.AddEntry(Rule(3, 500, 500, 0.5, 1000, 1000));  // an empty range: keeps nothing
+    rules.AddEntry(MakeRule(1, 100, 700, 0.2, 40, 40));
+    rules.AddEntry(MakeRule(1, 600, 1100, 0.45, 300, 300));
+    rules.AddEntry(MakeRule(3, 500, 500, 0.5, 1000, 1000));  // an empty range: keeps nothing
     CFilterJob job(&rules);
     job.SetFileList(input);
     job.SetSuffix("_BRV");
@@ -168,7 +158,7 @@ TEST_F(BatchEndToEnd, FilteredCopyHoldsExactlyWhatTheRulesKeep) {
 TEST_F(BatchEndToEnd, SecondRunRegeneratesTheSameOutput) {
     const std::string input = Synth("again.raw", 3);
     CMassRangeList rules;
-    rules.AddEntry(Rule(2, 0, 1200, 0.3, 100, 100));
+    rules.AddEntry(MakeRule(2, 0, 1200, 0.3, 100, 100));
     for (int run = 0; run < 2; ++run) {
         CFilterJob job(&rules);
         job.SetFileList(input);
@@ -207,7 +197,7 @@ TEST_F(BatchEndToEnd, FailureOnTheSecondOfThreeFiles) {
         f.put('\x5A' ^ '\xFF');
     }
     CMassRangeList rules;
-    rules.AddEntry(Rule(1, 0, 1200, 0.5, 500, 500));
+    rules.AddEntry(MakeRule(1, 0, 1200, 0.5, 500, 500));
     CFilterJob job(&rules);
     job.SetFileList(a + "," + b + "," + c);
     job.SetSuffix("_BRV");

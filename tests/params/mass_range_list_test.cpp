@@ -1,20 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/make_rule.h"
+
 #include "params/mass_range_list.h"
 
 namespace {
-
-CMassRange MakeRule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
-                    std::uint32_t above, std::uint32_t below) {
-    CMassRange r;
-    r.SetFunction(function);
-    r.SetLowMass(low);
-    r.SetHighMass(high);
-    r.SetMassDefect(defect);
-    r.SetWindowAbove(above);
-    r.SetWindowBelow(below);
-    return r;
-}
 
 TEST(MassRange, DefaultsAndCopy) {
     const CMassRange r;

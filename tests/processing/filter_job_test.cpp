@@ -2,6 +2,8 @@
 // which arguments, and what the run does when any one of them fails.
 #include <gtest/gtest.h>
 
+#include "tests/support/make_rule.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -13,18 +15,6 @@
 namespace {
 
 using Calls = std::vector<std::string>;
-
-CMassRange Rule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
-                std::uint32_t above, std::uint32_t below) {
-    CMassRange r;
-    r.SetFunction(function);
-    r.SetLowMass(low);
-    r.SetHighMass(high);
-    r.SetMassDefect(defect);
-    r.SetWindowAbove(above);
-    r.SetWindowBelow(below);
-    return r;
-}
 
 std::string S(RawHandle h) { return std::to_string(h); }
 
@@ -112,9 +102,9 @@ protected:
     }
 
     void UseRules() {
-        rules.AddEntry(Rule(1, 0, 1200, 0.25, 150, 150));
-        rules.AddEntry(Rule(3, 0, 1200, 0.5, 10, 10));
-        rules.AddEntry(Rule(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
+        rules.AddEntry(MakeRule(1, 0, 1200, 0.25, 150, 150));
+        rules.AddEntry(MakeRule(3, 0, 1200, 0.5, 10, 10));
+        rules.AddEntry(MakeRule(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
     }
 };
 
@@ -322,7 +312,7 @@ TEST_F(FilterJobTest, MorePeaksThanCapacityIsAFailure) {
         fake.inputs["x.raw"] = RichInput();
         fake.extraPeaksReported = 1000;
         CMassRangeList list;
-        if (filtered) list.AddEntry(Rule(1, 0, 1200, 0.5, 500, 500));
+        if (filtered) list.AddEntry(MakeRule(1, 0, 1200, 0.5, 500, 500));
         CFilterJob job(&list, FakeRawLibrary::Ops());
         job.SetFileList("x.raw");
         job.SetSuffix("_BRV");
