@@ -1,6 +1,7 @@
 #include "mzml/array_encoding.h"
 
 #include <fstream>
+#include <map>
 
 #include <pwiz/utility/minimxml/SAXParser.hpp>
 
@@ -66,7 +67,7 @@ class EncodingHandler : public sax::Handler {
         if (name == "binaryDataArray") {
             inArray = false;
         }
-        return name == "spectrum" ? Status::Done : Status::Ok;
+        return name == "spectrum" || name == "chromatogram" ? Status::Done : Status::Ok;
     }
 
   private:
@@ -109,36 +110,70 @@ bool FitsInFloat(const std::vector<double>& values) {
     return true;
 }
 
+namespace {
+
+// The arrays of the element at `position`, or none when it has no position.
+EncodingHandler Peek(const std::string& path, const pwiz::msdata::MSData& msd,
+                     std::streamoff position) {
+    EncodingHandler handler(msd);
+    if (position >= 0) {
+        std::ifstream in(path, std::ios::binary);
+        in.seekg(position);
+        sax::parse(in, handler);
+    }
+    return handler;
+}
+
+}  // namespace
+
 BinaryDataEncoder::Config InputArrayEncoding(const std::string& path,
                                              const pwiz::msdata::MSData& msd) {
     BinaryDataEncoder::Config config;
     config.precision = BinaryDataEncoder::Precision_64;
     config.compression = BinaryDataEncoder::Compression_None;
-    const auto& spectra = msd.run.spectrumListPtr;
-    if (!spectra) {
-        return config;
+    std::vector<EncodingHandler> peeked;
+    if (const auto& spectra = msd.run.spectrumListPtr) {
+        for (std::size_t i = 0; i < spectra->size() && i < kSpectraToPeek; ++i) {
+            peeked.push_back(Peek(path, msd, spectra->spectrumIdentity(i).sourceFilePosition));
+            if (!peeked.back().arrays.empty()) {
+                break;
+            }
+        }
     }
-    for (std::size_t i = 0; i < spectra->size() && i < kSpectraToPeek; ++i) {
-        const auto position = spectra->spectrumIdentity(i).sourceFilePosition;
-        if (position < 0) {
-            break;
-        }
-        std::ifstream in(path, std::ios::binary);
-        in.seekg(position);
-        EncodingHandler handler(msd);
-        sax::parse(in, handler);
-        if (handler.arrays.empty()) {
-            continue;
-        }
+    const auto& chromatograms = msd.run.chromatogramListPtr;
+    if (chromatograms && chromatograms->size() > 0) {
+        peeked.push_back(
+            Peek(path, msd, chromatograms->chromatogramIdentity(0).sourceFilePosition));
+    }
+    // A kind is written 32-bit only when every array of it that was looked at is 32-bit.
+    std::map<cv::CVID, bool> all32;
+    for (const EncodingHandler& handler : peeked) {
         for (const ArrayEncoding& array : handler.arrays) {
-            if (array.kind != cv::CVID_Unknown && array.precision == cv::MS_32_bit_float) {
-                config.precisionOverrides[array.kind] = BinaryDataEncoder::Precision_32;
+            if (array.kind != cv::CVID_Unknown) {
+                const bool is32 = array.precision == cv::MS_32_bit_float;
+                all32[array.kind] = all32.count(array.kind) ? all32[array.kind] && is32 : is32;
             }
         }
         if (handler.zlib) {
             config.compression = BinaryDataEncoder::Compression_Zlib;
         }
-        break;
+    }
+    // Chromatograms are few and are not checked as they are written, so each is checked here:
+    // a kind that any chromatogram holds 64-bit values of stays 64-bit.
+    for (std::size_t i = 0; chromatograms && i < chromatograms->size(); ++i) {
+        const auto chromatogram = chromatograms->chromatogram(i, true);
+        for (const auto& array : chromatogram->binaryDataArrayPtrs) {
+            for (auto& [kind, is32] : all32) {
+                if (is32 && array && array->hasCVParam(kind) && !FitsInFloat(array->data)) {
+                    is32 = false;
+                }
+            }
+        }
+    }
+    for (const auto& [kind, is32] : all32) {
+        if (is32) {
+            config.precisionOverrides[kind] = BinaryDataEncoder::Precision_32;
+        }
     }
     return config;
 }

@@ -5,9 +5,10 @@
 
 // The library decodes every array to doubles and forgets how the file stored it; its writer
 // takes one precision per kind of array (m/z, intensity, ...) for the whole file. So the
-// encoding the input used is read back from its first spectrum that has arrays, and the
-// output is written the same way: 32-bit stays 32-bit, 64-bit stays 64-bit, zlib stays zlib.
-// Kinds first seen in later spectra are written 64-bit, which holds any value exactly.
+// encoding the input used is read back from its first spectrum that has arrays and its first
+// chromatogram, and the output is written the same way: 32-bit stays 32-bit, 64-bit stays
+// 64-bit, zlib stays zlib. A kind the two store differently, and kinds first seen later, are
+// written 64-bit, which holds any value exactly.
 // (MS-Numpress input is decoded by the library and written as plain 64-bit values: Numpress
 // is lossy, and encoding its output again would change the values once more.)
 pwiz::msdata::BinaryDataEncoder::Config InputArrayEncoding(const std::string& path,
