@@ -1,0 +1,35 @@
+#include "app/app_message.h"
+
+#include <utility>
+
+namespace {
+
+AppMessageHandler& CurrentHandler() {
+    static AppMessageHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> MakeAppMessageBox(const AppMessage& message) {
+    auto box = std::make_unique<QMessageBox>(message.icon, message.caption, message.text,
+                                             QMessageBox::Ok, nullptr);
+    box->setObjectName(QStringLiteral("appMessageBox"));
+    if (!message.detailedText.isEmpty()) {
+        box->setDetailedText(message.detailedText);
+    }
+    return box;
+}
+
+void ShowAppMessage(const AppMessage& message) {
+    const std::unique_ptr<QMessageBox> box = MakeAppMessageBox(message);
+    if (CurrentHandler()) {
+        CurrentHandler()(*box);
+        return;
+    }
+    box->exec();
+}
+
+AppMessageHandler SetAppMessageHandler(AppMessageHandler handler) {
+    return std::exchange(CurrentHandler(), std::move(handler));
+}

@@ -1,0 +1,146 @@
+#include "app/filter_dlg.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolTip>
+#include <QTreeWidget>
+
+#include "app/app_icon.h"
+#include "app/app_message.h"
+#include "app/input_paths.h"
+#include "app/message_texts.h"
+#include "app/progress_dlg.h"
+#include "dialogs/data_exchange.h"
+#include "dialogs/parameters_dlg.h"
+#include "processing/filter_job.h"
+#include "res/main_dialog_template.h"
+
+CFilterDlg::CFilterDlg(QWidget* parent)
+    : TemplateDialog(parent, kMainDialogTemplate),
+      inputList(Controls().Get<QTreeWidget>(IDC_INPUT_LIST)),
+      suffix(QStringLiteral("_BRV")),
+      icon(LoadAppIcon()),
+      controlKeys(QGuiApplication::platformName()) {
+    setObjectName(QStringLiteral("CFilterDlg"));
+    connect(Controls().Get<QPushButton>(IDC_ADD), &QPushButton::clicked, this, [this] { OnAdd(); });
+    connect(Controls().Get<QPushButton>(IDC_REMOVE), &QPushButton::clicked, this,
+            [this] { OnRemove(); });
+    connect(Controls().Get<QPushButton>(IDC_PROCESS), &QPushButton::clicked, this,
+            [this] { OnProcess(); });
+    connect(Controls().Get<QPushButton>(IDC_EDIT_PARAMETERS), &QPushButton::clicked, this,
+            [this] { OnEditParameters(); });
+}
+
+CFilterDlg::~CFilterDlg() = default;
+
+void CFilterDlg::DoDataExchange(DataExchange& dx) {
+    auto* edit = Controls().Get<QLineEdit>(IDC_SUFFIX);
+    if (dx.SaveAndValidate()) {
+        suffix = edit->text();
+    } else {
+        edit->setText(suffix);
+    }
+}
+
+bool CFilterDlg::OnInitDialog() {
+    TemplateDialog::OnInitDialog();
+    setWindowIcon(icon);
+
+    // One column without a header, as wide as the list; longer paths are cut at the right
+    // edge and shown whole in the item's tip.
+    inputList->setColumnCount(1);
+    inputList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    inputList->setTextElideMode(Qt::ElideRight);
+    inputList->viewport()->installEventFilter(this);
+    return true;
+}
+
+bool CFilterDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == inputList->viewport() && event->type() == QEvent::ToolTip) {
+        return OnGetInfoTip(static_cast<QHelpEvent*>(event));
+    }
+    return TemplateDialog::eventFilter(watched, event);
+}
+
+bool CFilterDlg::OnGetInfoTip(QHelpEvent* event) {
+    const QTreeWidgetItem* item = inputList->itemAt(event->pos());
+    if (item == nullptr) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(event->globalPos(), InfoTipText(item->text(0), kInfoTipBufferSize),
+                       inputList->viewport(), inputList->visualItemRect(item));
+    return true;
+}
+
+void CFilterDlg::closeEvent(QCloseEvent* event) {
+    // The run lets window events through so that its progress paints; a close request then
+    // must not end the dialog under the running handler.
+    if (running) {
+        event->ignore();
+        return;
+    }
+    TemplateDialog::closeEvent(event);
+}
+
+void CFilterDlg::InsertAtTop(const QString& path) {
+    inputList->insertTopLevelItem(0, new QTreeWidgetItem(QStringList{path}));
+}
+
+void CFilterDlg::OnRemove() {
+    // Each click takes out the topmost selected item only.
+    for (int row = 0; row < inputList->topLevelItemCount(); ++row) {
+        if (inputList->topLevelItem(row)->isSelected()) {
+            delete inputList->takeTopLevelItem(row);
+            UpdateData(true);
+            return;
+        }
+    }
+}
+
+void CFilterDlg::OnEditParameters() {
+    CParametersDlg parameters(this, &massRanges);
+    parameters.DoModal();
+}
+
+void CFilterDlg::OnProcess() {
+    UpdateData(true);
+    const int count = inputList->topLevelItemCount();
+    if (count <= 0) {
+        ShowAppMessage(ProblemMessage(message_texts::kNoInputFiles));
+        return;
+    }
+    if (massRanges.GetCount() <= 0) {
+        ShowAppMessage(ProblemMessage(message_texts::kNoMassRanges));
+        return;
+    }
+    QStringList items;
+    for (int row = 0; row < count; ++row) {
+        items.append(inputList->topLevelItem(row)->text(0));
+    }
+
+    ProgressDialogProgress progress;
+    CFilterJob job(&massRanges);
+    job.SetFileList(JoinInputPaths(items));
+    job.SetSuffix(ToNativePath(suffix));
+    job.SetProgress(&progress);
+    running = true;
+    const bool succeeded = job.Run();
+    running = false;
+    progress.Hide();
+
+    const QString finished = QString::fromLatin1(message_texts::kFinished);
+    if (succeeded) {
+        ShowAppMessage({QMessageBox::Information, finished,
+                        QString::fromLatin1(message_texts::kRunSucceeded), QString()});
+    } else {
+        ShowAppMessage({QMessageBox::Critical, finished,
+                        QString::fromLatin1(message_texts::kRunFailed),
+                        FromNativePath(job.GetFailure().Describe())});
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include "app/left_control_key.h"
+#include "dialogs/template_dialog.h"
+#include "params/mass_range_list.h"
+
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QHelpEvent;
+class QTreeWidget;
+
+// The main dialog (template 102, "Brevanto"): the input list, the output suffix and the one
+// CMassRangeList of the program. Edit... opens the parameters dialog, Add... and drops add
+// input paths at the top of the list, Remove takes the topmost selected one out, and Process
+// runs the batch over the list from top to bottom and reports the outcome in one message.
+// Finish, Escape and the window's close request all end it as Cancel.
+class CFilterDlg : public TemplateDialog {
+    Q_OBJECT
+
+  public:
+    explicit CFilterDlg(QWidget* parent = nullptr);
+    ~CFilterDlg() override;
+
+  protected:
+    void DoDataExchange(DataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void OnAdd();
+    void OnRemove();
+    void OnProcess();
+    void OnEditParameters();
+    void OnDropFiles(const QList<QUrl>& urls);
+    // The tip of the item under a help event: its full text, cut to the tip buffer.
+    bool OnGetInfoTip(QHelpEvent* event);
+
+    // Add... with the left Control key: the lines of a list file.
+    void AddFromListFile(const QString& lastDirectory);
+    // Add... otherwise: one raw data file from the browse dialog.
+    void AddFromBrowseDialog(const QString& lastDirectory);
+    // New paths go to the top, so the newest is processed first.
+    void InsertAtTop(const QString& path);
+
+    QTreeWidget* inputList;  // 1001
+    QString suffix;          // 1002
+    QIcon icon;
+    CMassRangeList massRanges;
+    ControlKeyTracker controlKeys;
+    bool running = false;  // a batch run is inside OnProcess
+};

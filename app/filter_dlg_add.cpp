@@ -1,0 +1,54 @@
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "app/browse_record.h"
+#include "app/filter_dlg.h"
+#include "app/input_paths.h"
+#include "app/list_file_dialog.h"
+#include "app/profile.h"
+#include "processing/input_list_file.h"
+#include "processing/output_path.h"
+
+void CFilterDlg::OnAdd() {
+    // Read anew on every click: another instance may have written it since.
+    const QString lastDirectory = ReadLastDirectory();
+    if (IsLeftControlHeld(controlKeys)) {
+        AddFromListFile(lastDirectory);
+    } else {
+        AddFromBrowseDialog(lastDirectory);
+    }
+    UpdateData(true);
+}
+
+void CFilterDlg::AddFromListFile(const QString& lastDirectory) {
+    const QString chosen = ChooseListFile(this, lastDirectory + QStringLiteral("*.txt"));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    // A file that cannot be read adds nothing and leaves the last directory as it was.
+    const std::string path = ToNativePath(chosen);
+    std::vector<std::string> lines;
+    if (!ReadInputListFile(path, lines)) {
+        return;
+    }
+    for (const std::string& line : lines) {
+        InsertAtTop(FromNativePath(line));
+    }
+    const PathParts parts = SplitPath(path);
+    WriteLastDirectory(FromNativePath(parts.drive + parts.directory));
+}
+
+void CFilterDlg::AddFromBrowseDialog(const QString& lastDirectory) {
+    BrowseRecord record{};
+    // A stored directory that does not fit starts the dialog in the home directory.
+    CopyToField(ToNativePath(lastDirectory), record.directory, sizeof record.directory);
+    const std::uint32_t browseOptions = kBrowseStartInDirectory;
+    if (BroFileOpen(0, &record, &browseOptions, "Select Input Raw File") == 0) {
+        return;
+    }
+    const std::string directory = FieldText(record.directory, sizeof record.directory);
+    InsertAtTop(FromNativePath(directory + FieldText(record.name, sizeof record.name) + "." +
+                               FieldText(record.extension, sizeof record.extension)));
+    WriteLastDirectory(FromNativePath(directory));
+}
