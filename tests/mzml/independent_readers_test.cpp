@@ -1,7 +1,7 @@
 // Every kind of mzML we write is read by two independent readers, OpenMS's FileInfo and
 // pymzml, and both count the same spectra and peaks as the library that wrote it.
 #include <cstdio>
-#include <regex>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,29 @@ std::string RunCommand(const std::string& command) {
     return output;
 }
 
-long Field(const std::string& text, const std::string& pattern) {
-    std::smatch match;
-    return std::regex_search(text, match, std::regex(pattern)) ? std::stol(match[1]) : -1;
+// The number after the first `label` in the text, or -1. (No std::regex: GCC 12 reports its
+// std::function internals as maybe-uninitialized under the sanitizers.)
+long Field(const std::string& text, const std::string& label) {
+    const std::size_t at = text.find(label);
+    return at == std::string::npos ? -1 : std::atol(text.c_str() + at + label.size());
+}
+
+// The sum of the numbers after `label` at the start of any line (leading blanks allowed).
+long SumOfLines(const std::string& text, const std::string& label) {
+    long sum = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::size_t first = text.find_first_not_of(" \t", start);
+        if (first < end && text.compare(first, label.size(), label) == 0) {
+            sum += std::atol(text.c_str() + first + label.size());
+        }
+        start = end + 1;
+    }
+    return sum;
 }
 
 struct Counts {
@@ -92,16 +112,11 @@ TEST(IndependentReaders, OpenMsFileInfoAgreesOnCounts) {
         const Counts expected = LibraryCounts(path);
         const std::string report =
             RunCommand(std::string(BREVANTO_FILEINFO) + " -d -in '" + path + "'");
-        EXPECT_EQ(Field(report, "Number of spectra: (\\d+)"), expected.spectra) << path << report;
+        EXPECT_EQ(Field(report, "Number of spectra: "), expected.spectra) << path << report;
         // FileInfo 2.6's "Total number of peaks" line is off for some files (it says 20 for a
         // file whose spectra it lists with 0, 10, 0 and 0 peaks); the peaks it lists spectrum
         // by spectrum (-d) are the count to compare.
-        long peaks = 0;
-        const std::regex line("\\n\\s*peaks:\\s+(\\d+)");
-        for (auto it = std::sregex_iterator(report.begin(), report.end(), line);
-             it != std::sregex_iterator(); ++it) {
-            peaks += std::stol((*it)[1]);
-        }
+        const long peaks = SumOfLines(report, "peaks:");
         EXPECT_EQ(peaks, expected.peaks) << path << report;
     }
 }
@@ -120,8 +135,8 @@ TEST(IndependentReaders, PymzmlAgreesOnCounts) {
         const Counts expected = LibraryCounts(path);
         const std::string report = RunCommand(std::string(BREVANTO_SYSTEM_PYTHON) + " '" +
                                               BREVANTO_PYMZML_COUNT + "' '" + path + "'");
-        EXPECT_EQ(Field(report, "spectra (\\d+)"), expected.spectra) << path << report;
-        EXPECT_EQ(Field(report, "peaks (\\d+)"), expected.peaks) << path << report;
+        EXPECT_EQ(Field(report, "spectra "), expected.spectra) << path << report;
+        EXPECT_EQ(Field(report, "peaks "), expected.peaks) << path << report;
     }
 }
 
