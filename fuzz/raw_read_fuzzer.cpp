@@ -2,12 +2,14 @@
 // read through the whole API the way the batch run reads it. Any crash, sanitizer report or
 // hang is a bug; every status is acceptable.
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <string>
 #include <vector>
 
 #include "fuzz/fuzz_container.h"
@@ -24,19 +26,49 @@ std::uint32_t Get32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-const std::filesystem::path& Directory() {
-    static const std::filesystem::path dir = [] {
+// The directory lives on a RAM disk when there is one; each input rewrites only its files.
+struct Workspace {
+    std::string directory;
+    std::array<std::string, rawfuzz::kFileCount> paths;
+};
+
+const Workspace& TheWorkspace() {
+    static const Workspace workspace = [] {
         std::error_code ignored;
         const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ignored)
                                                ? std::filesystem::path("/dev/shm")
                                                : std::filesystem::temp_directory_path();
-        return base / ("rawio-fuzz-" + std::to_string(::getpid())) / "input.raw";
+        const std::filesystem::path dir =
+            base / ("rawio-fuzz-" + std::to_string(::getpid())) / "input.raw";
+        std::filesystem::create_directories(dir, ignored);
+        Workspace w;
+        w.directory = dir.string();
+        for (std::size_t i = 0; i < rawfuzz::kFileCount; ++i) {
+            w.paths[i] = (dir / rawfuzz::FileNames()[i]).string();
+        }
+        return w;
     }();
-    return dir;
+    return workspace;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::abort();  // the harness itself is broken; no input may be skipped silently
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            std::abort();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
 }
 
 void ReadEverything(RawHandle r) {
-    std::vector<std::uint8_t> headerRecord(kHeaderRecordSize);
+    static std::vector<std::uint8_t> headerRecord(kHeaderRecordSize);
     static std::vector<std::uint8_t> headerBlock(kHeaderBlockSize);
     std::uint16_t functions = 0;
     if (RawReadHeader(r, headerRecord.data(), headerBlock.data(), &functions, nullptr) != kRawOk) {
@@ -50,7 +82,8 @@ void ReadEverything(RawHandle r) {
         }
         std::uint8_t statsFile[kStatsFileSize];
         const bool stats = RawReadGetStatsFile(r, f, 0, statsFile) == kRawOk;
-        const std::uint32_t scans = std::min<std::uint32_t>(Get32(record + kFunctionRecordScanCountOffset), 4096);
+        const std::uint32_t scans =
+            std::min<std::uint32_t>(Get32(record + kFunctionRecordScanCountOffset), 4096);
         for (std::uint32_t s = 1; s <= scans; ++s) {
             std::uint8_t info[kScanInfoSize];
             std::uint32_t capacity = 0;
@@ -59,12 +92,17 @@ void ReadEverything(RawHandle r) {
                 break;
             }
             const std::uint32_t n = std::min(Get32(info) & kScanInfoCountMask, kMaxPeaks);
-            std::vector<float> masses(n + 1);
-            std::vector<std::uint32_t> intensities(n + 1);
-            std::vector<std::uint8_t> bytes(n + 1);
+            static std::vector<float> masses;
+            static std::vector<std::uint32_t> intensities;
+            static std::vector<std::uint8_t> bytes;
+            if (masses.size() < n + 1) {
+                masses.resize(n + 1);
+                intensities.resize(n + 1);
+                bytes.resize(n + 1);
+            }
             capacity = n;
-            RawReadSpectrum(r, f, 0, static_cast<std::int32_t>(s), 1, &capacity, info, masses.data(),
-                            intensities.data(), bytes.data(), 0);
+            RawReadSpectrum(r, f, 0, static_cast<std::int32_t>(s), 1, &capacity, info,
+                            masses.data(), intensities.data(), bytes.data(), 0);
             if (stats) {
                 std::uint8_t entry[kStatsRecordSize];
                 RawStatsReadEntry(statsFile, static_cast<std::int32_t>(s), entry);
@@ -98,16 +136,18 @@ void ReadEverything(RawHandle r) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path& dir = Directory();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-    std::filesystem::create_directories(dir, ignored);
-    for (const auto& [name, bytes] : rawfuzz::Unpack(data, size)) {
-        std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const Workspace& workspace = TheWorkspace();
+    static rawfuzz::Files files;
+    rawfuzz::Unpack(data, size, files);
+    for (std::size_t i = 0; i < rawfuzz::kFileCount; ++i) {
+        if (files.present[i]) {
+            WriteFile(workspace.paths[i], files.bytes[i]);
+        } else {
+            ::unlink(workspace.paths[i].c_str());
+        }
     }
     RawHandle r = 0;
-    if (RawReadOpen(dir.c_str(), &r) == kRawOk) {
+    if (RawReadOpen(workspace.directory.c_str(), &r) == kRawOk) {
         ReadEverything(r);
         RawReadClose(r);
     }

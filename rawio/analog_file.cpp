@@ -86,14 +86,14 @@ RawStatus AnalogReader::ReadArrays(std::uint16_t channel, void* arrayA, void* ar
     const BlockEntry block = table.Block(std::uint32_t{channel} + 1);
     const std::size_t half = block.length / 2;
     if (half == 0) {
-        return block.crc == 0 ? kRawOk : kRawCorrupt;
+        return ChecksumMatches(block.crc, 0) ? kRawOk : kRawCorrupt;
     }
     RawStatus status = kRawOk;
     if ((status = table.ReadAt(block.offset, arrayA, half)) != kRawOk ||
         (status = table.ReadAt(block.offset + half, arrayB, half)) != kRawOk) {
         return status;
     }
-    if (Crc32cExtend(Crc32c(arrayA, half), arrayB, half) != block.crc) {
+    if (!ChecksumMatches(block.crc, Crc32cExtend(Crc32c(arrayA, half), arrayB, half))) {
         return kRawCorrupt;
     }
     SwapWordsToLittleEndian(arrayA, half / 4);

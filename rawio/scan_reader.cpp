@@ -61,7 +61,7 @@ RawStatus ScanReader::ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t
     const std::uint32_t crc = Load32(e + 12);
     const std::size_t length = static_cast<std::size_t>(kBytesPerPeak * n);
     if (n == 0) {
-        return crc == 0 ? kRawOk : kRawCorrupt;
+        return ChecksumMatches(crc, 0) ? kRawOk : kRawCorrupt;
     }
     RawStatus status = kRawOk;
     std::uint32_t actual = 0;
@@ -80,7 +80,7 @@ RawStatus ScanReader::ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t
         }
         const std::uint8_t* src = window.data() + (offset - windowStart);
         actual = Crc32c(src, length);
-        if (actual == crc) {
+        if (ChecksumMatches(crc, actual)) {
             std::memcpy(masses, src, 4 * n);
             std::memcpy(intensities, src + 4 * n, 4 * n);
             std::memcpy(peakBytes, src + 8 * n, n);
@@ -95,7 +95,7 @@ RawStatus ScanReader::ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t
         actual = Crc32cExtend(Crc32cExtend(Crc32c(masses, 4 * n), intensities, 4 * n),
                               peakBytes, n);
     }
-    if (actual != crc) {
+    if (!ChecksumMatches(crc, actual)) {
         return kRawCorrupt;
     }
     SwapWordsToLittleEndian(masses, n);

@@ -33,7 +33,7 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
     if (std::memcmp(header, kMagic.data(), kMagic.size()) != 0) {
         return kRawNotRawFile;
     }
-    if (Load32(header + 12) != Crc32c(header, 12)) {
+    if (!ChecksumMatches(Load32(header + 12), Crc32c(header, 12))) {
         return kRawCorrupt;
     }
     const std::uint16_t version = Load16(header + 8);
@@ -51,10 +51,10 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
         return status;
     }
     summary = {size, Load32(footer + 28)};
-    if (summary.footerCrc != Crc32c(footer, 28) || Load32(footer + 24) != 0) {
+    if (!ChecksumMatches(summary.footerCrc, Crc32c(footer, 28)) || Load32(footer + 24) != 0) {
         return kRawCorrupt;
     }
-    if (expected != nullptr && summary.footerCrc != expected->footerCrc) {
+    if (expected != nullptr && !ChecksumMatches(expected->footerCrc, summary.footerCrc)) {
         return kRawCorrupt;
     }
     const std::uint64_t indexOffset = Load64(footer);
@@ -73,7 +73,7 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
     if ((status = file.ReadAt(indexOffset, index.data(), index.size())) != kRawOk) {
         return status;
     }
-    if (Crc32c(index.data(), index.size()) != Load32(footer + 20)) {
+    if (!ChecksumMatches(Load32(footer + 20), Crc32c(index.data(), index.size()))) {
         return kRawCorrupt;
     }
     dataEnd = indexOffset;
@@ -110,7 +110,7 @@ RawStatus TableReader::ReadBlock(std::uint32_t i, void* dst) {
     if (const RawStatus status = ReadAt(block.offset, dst, block.length); status != kRawOk) {
         return status;
     }
-    return Crc32c(dst, block.length) == block.crc ? kRawOk : kRawCorrupt;
+    return ChecksumMatches(block.crc, Crc32c(dst, block.length)) ? kRawOk : kRawCorrupt;
 }
 
 }  // namespace rawio

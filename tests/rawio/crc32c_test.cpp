@@ -71,4 +71,13 @@ TEST(Crc32cTest, ExtendingEqualsOnePassAtEverySplit) {
     }
 }
 
+// The fuzz-only switch that accepts any stored checksum must never reach a tested build: if it
+// did, every corruption test would pass for the wrong reason.
+TEST(Crc32cTest, StoredChecksumsAreComparedOutsideFuzzBuilds) {
+    EXPECT_FALSE(rawio::ChecksumsSkipped());
+    EXPECT_TRUE(rawio::ChecksumMatches(0x12345678u, 0x12345678u));
+    EXPECT_FALSE(rawio::ChecksumMatches(0x12345678u, 0x12345679u));
+    EXPECT_FALSE(rawio::ChecksumMatches(0u, 0xFFFFFFFFu));
+}
+
 }  // namespace
