@@ -1,0 +1,249 @@
+// "Add...": the browse dialog, or with the left Control key a list file, both starting in the
+// last directory of the profile, which each successful choice updates.
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+#include <memory>
+
+#include "app/browse_record.h"
+#include "app/filter_dlg.h"
+#include "app/left_control_key.h"
+#include "app/list_file_dialog.h"
+#include "app/profile.h"
+#include "app_test_support.h"
+
+namespace {
+
+// What the file dialogs were asked, and the answers they give.
+struct DialogLog {
+    QStringList browseStarts;
+    QStringList browseTitles;
+    QStringList listFileInitials;
+    QList<QWidget*> listFileParents;
+};
+
+void AnswerBrowse(DialogLog& log, const QString& answer) {
+    SetRawFileChooser([&log, answer](const QString& start, const QString& title) {
+        log.browseStarts.append(start);
+        log.browseTitles.append(title);
+        return answer;
+    });
+}
+
+void AnswerListFile(DialogLog& log, const QString& answer) {
+    SetListFileChooser([&log, answer](QWidget* parent, const QString& initial) {
+        log.listFileParents.append(parent);
+        log.listFileInitials.append(initial);
+        return answer;
+    });
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+}  // namespace
+
+class AddInputTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { scope = std::make_unique<AppTestScope>(); }
+    void cleanup() {
+        scope.reset();
+        VerifyNoTopLevelWindows();
+    }
+
+    // Without the key the browse dialog opens; with only the right one it still does.
+    void addWithoutLeftControlBrowses() {
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        AnswerBrowse(log, QStringLiteral("/data/run 7/s01.raw"));
+        AnswerListFile(log, QString());
+        SetLeftControlProbe([] { return false; });
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(log.browseTitles, QStringList{"Select Input Raw File"});
+        QCOMPARE(log.browseStarts, QStringList{DefaultLastDirectory()});
+        QVERIFY(log.listFileInitials.isEmpty());
+        QCOMPARE(ListTexts(dialog), QStringList{"/data/run 7/s01.raw"});
+        QCOMPARE(ReadLastDirectory(), QStringLiteral("/data/run 7/"));
+    }
+
+    // The browse dialog's path is not checked for ".raw", and each new one goes on top; the
+    // next click starts where the last one ended.
+    void browsedPathsGoOnTop() {
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        SetLeftControlProbe([] { return false; });
+        AnswerBrowse(log, QStringLiteral("/a/one.raw"));
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        AnswerBrowse(log, QStringLiteral("/b/c/two.dat"));
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(ListTexts(dialog), (QStringList{"/b/c/two.dat", "/a/one.raw"}));
+        QCOMPARE(log.browseStarts, (QStringList{DefaultLastDirectory(), "/a/"}));
+        QCOMPARE(ReadLastDirectory(), QStringLiteral("/b/c/"));
+    }
+
+    // A cancelled dialog adds nothing and leaves the profile alone.
+    void cancelledDialogsChangeNothing_data() {
+        QTest::addColumn<bool>("leftControl");
+        QTest::newRow("browse") << false;
+        QTest::newRow("list file") << true;
+    }
+    void cancelledDialogsChangeNothing() {
+        QFETCH(bool, leftControl);
+        WriteLastDirectory(QStringLiteral("/kept/"));
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        AnswerBrowse(log, QString());
+        AnswerListFile(log, QString());
+        SetLeftControlProbe([leftControl] { return leftControl; });
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(log.browseStarts.size() + log.listFileInitials.size(), qsizetype{1});
+        QVERIFY(ListTexts(dialog).isEmpty());
+        QCOMPARE(ReadLastDirectory(), QStringLiteral("/kept/"));
+    }
+
+    // A list file adds its lines exactly as written, in reverse file order above the items
+    // already there, whatever its line ends.
+    void listFileLinesGoOnTopReversed_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("list");
+        const QStringList withEmpty{"B", "", "A", "/old.raw"};
+        QTest::newRow("LF") << QByteArray("A\n\nB\n") << withEmpty;
+        QTest::newRow("CR LF") << QByteArray("A\r\n\r\nB\r\n") << withEmpty;
+        QTest::newRow("no final line end") << QByteArray("A\n\nB") << withEmpty;
+        QTest::newRow("blanks kept as written")
+            << QByteArray(" A \r\nC:\\x\\y.raw\n") << QStringList{"C:\\x\\y.raw", " A ", "/old.raw"};
+        QTest::newRow("only a line end") << QByteArray("\n") << QStringList{"", "/old.raw"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{"/old.raw"};
+    }
+    void listFileLinesGoOnTopReversed() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, list);
+        const QString file = scope->PathIn(QStringLiteral("batch.txt"));
+        WriteFile(file, content);
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DropPaths(dialog, {"/old.raw"});
+        DialogLog log;
+        AnswerListFile(log, file);
+        AnswerBrowse(log, QString());
+        SetLeftControlProbe([] { return true; });
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(ListTexts(dialog), list);
+        QVERIFY(log.browseStarts.isEmpty());
+        QCOMPARE(log.listFileParents, QList<QWidget*>{&dialog});
+        QCOMPARE(log.listFileInitials, QStringList{DefaultLastDirectory() + "*.txt"});
+        QCOMPARE(ReadLastDirectory(), scope->Folder().path() + QLatin1Char('/'));
+    }
+
+    // The dialog lets a name of a missing file through; reading it adds nothing, says nothing
+    // and keeps the last directory.
+    void missingListFileAddsNothing() {
+        WriteLastDirectory(QStringLiteral("/kept/"));
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        AnswerListFile(log, scope->PathIn(QStringLiteral("typed.txt")));
+        SetLeftControlProbe([] { return true; });
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QVERIFY(ListTexts(dialog).isEmpty());
+        QVERIFY(scope->Messages().Messages().isEmpty());
+        QCOMPARE(ReadLastDirectory(), QStringLiteral("/kept/"));
+    }
+
+    // The last directory lives in the profile file, read anew on every click: a value written
+    // there between two clicks is where the next dialog starts.
+    void lastDirectoryIsReadAnewFromTheProfile() {
+        QCOMPARE(ReadLastDirectory(), DefaultLastDirectory());
+        QVERIFY(DefaultLastDirectory().endsWith(QLatin1Char('/')));
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        SetLeftControlProbe([] { return false; });
+        AnswerBrowse(log, QString());
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        WriteFile(ProfileFilePath(),
+                  "[Application%20Data]\nLast%20Used%20Directory=/from/another/start/\n");
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(log.browseStarts, (QStringList{DefaultLastDirectory(), "/from/another/start/"}));
+
+        WriteLastDirectory(QStringLiteral("/written/"));
+        QSettings settings(ProfileFilePath(), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("Application Data/Last Used Directory")).toString(),
+                 QStringLiteral("/written/"));
+    }
+
+    // A stored directory too long for the browse record starts the dialog in the home folder.
+    void tooLongLastDirectoryStartsAtHome() {
+        WriteLastDirectory(QLatin1Char('/') + QString(259, u'd') + QLatin1Char('/'));
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        SetLeftControlProbe([] { return false; });
+        AnswerBrowse(log, QString());
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(log.browseStarts, QStringList{QDir::homePath()});
+    }
+
+    // A browsed path that does not fit the record is refused with a message, not cut.
+    void browsedPathTooLongIsRefused() {
+        WriteLastDirectory(QStringLiteral("/kept/"));
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        SetLeftControlProbe([] { return false; });
+        const QString tooLong = QStringLiteral("/data/") + QString(256, u'n') + ".raw";
+        AnswerBrowse(log, tooLong);
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QVERIFY(ListTexts(dialog).isEmpty());
+        QCOMPARE(scope->Messages().Messages().size(), qsizetype{1});
+        QVERIFY(scope->Messages().Messages().first().text.contains(tooLong));
+        QCOMPARE(ReadLastDirectory(), QStringLiteral("/kept/"));
+    }
+
+    // Add... refreshes the suffix from its edit box, as every handler that reads the controls.
+    void addReadsTheSuffixBack() {
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        SetLeftControlProbe([] { return false; });
+        AnswerBrowse(log, QString());
+        TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("IDC_SUFFIX")), "_X");
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        QCOMPARE(SuffixText(dialog), QStringLiteral("_X"));
+    }
+
+    // On a platform that cannot tell the two Control keys apart (here offscreen), a click
+    // with Control held opens the list-file dialog, and a plain click the browse dialog.
+    void controlClickOpensTheListFileDialog() {
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        AnswerBrowse(log, QString());
+        AnswerListFile(log, QString());
+        auto* add = dialog.findChild<QPushButton*>(QStringLiteral("IDC_ADD"));
+        QTest::mouseClick(add, Qt::LeftButton, Qt::ControlModifier);
+        QCOMPARE(log.listFileInitials.size(), qsizetype{1});
+        QCOMPARE(log.browseStarts.size(), qsizetype{0});
+        QTest::mouseClick(add, Qt::LeftButton, Qt::NoModifier);
+        QCOMPARE(log.listFileInitials.size(), qsizetype{1});
+        QCOMPARE(log.browseStarts.size(), qsizetype{1});
+    }
+
+  private:
+    std::unique_ptr<AppTestScope> scope;
+};
+
+BREVANTO_DIALOG_TEST_MAIN(AddInputTest)
+#include "add_input_test.moc"

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+#include <string>
+
+#include "app/app_message.h"
+#include "dialog_test_support.h"
+
+class CFilterDlg;
+class QTreeWidget;
+
+// Helpers for driving the main dialog as a user would, on the offscreen platform.
+
+// What a message box would have shown.
+struct ShownMessage {
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+    QString detailedText;
+    bool hasOwner;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Takes the place of the program's message boxes for its lifetime and records each one.
+class AppMessageCapture {
+  public:
+    AppMessageCapture();
+    ~AppMessageCapture();
+    AppMessageCapture(const AppMessageCapture&) = delete;
+    AppMessageCapture& operator=(const AppMessageCapture&) = delete;
+
+    const QList<ShownMessage>& Messages() const { return messages; }
+    QStringList Texts() const;
+
+  private:
+    QList<ShownMessage> messages;
+    AppMessageHandler previous;
+};
+
+// One test's surroundings: a fresh profile file, the program's messages captured, and every
+// seam back to the real thing at the end. Begin in init(), End in cleanup(), which also fails
+// the test when a window outlived it.
+class AppTestScope {
+  public:
+    AppTestScope();
+    ~AppTestScope();
+    AppTestScope(const AppTestScope&) = delete;
+    AppTestScope& operator=(const AppTestScope&) = delete;
+
+    const QTemporaryDir& Folder() const { return folder; }
+    QString PathIn(const QString& name) const { return folder.filePath(name); }
+    AppMessageCapture& Messages() { return capture; }
+
+  private:
+    QTemporaryDir folder;
+    AppMessageCapture capture;
+};
+
+// The main dialog's widgets by the names a test uses.
+QTreeWidget* InputList(QWidget& dialog);
+QStringList ListTexts(QWidget& dialog);
+QString SuffixText(QWidget& dialog);
+
+// Shows the dialog without a modal loop, so that clicks run their handlers at once.
+void ShowAndWait(CFilterDlg& dialog);
+
+// Drags `urls` onto the dialog and drops them, as a file manager would.
+void DropUrls(QWidget& dialog, const QList<QUrl>& urls);
+void DropPaths(QWidget& dialog, const QStringList& paths);
+
+// Edit... -> Add... -> the six fields -> OK -> OK.
+void AddRuleThroughDialogs(QWidget& dialog, const QStringList& fields);
+
+// A small synthetic acquisition at `path` with `functions` functions; fails the test on error.
+void MakeAcquisition(const QString& path, unsigned functions);
+
+// Whether `path` is a complete raw data file that the library opens.
+bool OpensAsRawFile(const QString& path);
+
+// Samples the progress dialog each time the running batch lets events through.
+struct ProgressSample {
+    QString caption;
+    QString currentFile;
+    int minimum;
+    int maximum;
+    int value;
+    bool hasParent;
+    bool modal;
+    bool waitCursor;
+};
+
+class ProgressSampler {
+  public:
+    ProgressSampler();
+    const QList<ProgressSample>& Samples() const { return samples; }
+    // The files in the order the progress dialog named them, each once.
+    QStringList FilesShown() const;
+
+  private:
+    void Sample();
+    QTimer timer;
+    QList<ProgressSample> samples;
+};
