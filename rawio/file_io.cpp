@@ -248,6 +248,16 @@ RawStatus File::Sync() {
     return ::fdatasync(fd) == 0 ? kRawOk : kRawIoError;
 }
 
+void File::StartWriteback(std::uint64_t offset, std::uint64_t size) {
+#if defined(__linux__)
+    [[maybe_unused]] const int ignored = ::sync_file_range(
+        fd, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)size;
+#endif
+}
+
 RawStatus File::Close() {
     if (fd < 0) {
         return kRawOk;

@@ -46,6 +46,11 @@ public:
     // Writes all `size` bytes at the end or fails (disk full is kRawIoError).
     RawStatus Write(const void* src, std::size_t size);
     RawStatus Sync();
+    // Asks the kernel to start writing back [offset, offset + size) now, without waiting, so
+    // that the Sync at the end of the file finds little left to do. Only a hint: it promises
+    // no durability, its failure is ignored (Sync reports any real write error) and it is not
+    // a counted operation.
+    void StartWriteback(std::uint64_t offset, std::uint64_t size);
     RawStatus Close();
 
 private:

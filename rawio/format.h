@@ -49,6 +49,9 @@ inline constexpr std::uint32_t kMaxHistoryRecords = 0xFFFF;
 // Buffers: large enough that a syscall moves about a megabyte.
 inline constexpr std::size_t kWriteBufferSize = 1u << 20;
 inline constexpr std::size_t kReadWindowSize = 1u << 20;
+// A writer asks for writeback of each stretch of this many bytes as soon as it is written, so
+// the sync that ends a large file has little left to wait for.
+inline constexpr std::uint64_t kWritebackStep = 1u << 20;
 // Functions initialised for reading at the same time, each with an open file and its index.
 inline constexpr std::size_t kMaxInitialisedFunctions = 16;
 

@@ -8,8 +8,7 @@ namespace rawio {
 RawStatus RecordWriter::Create(const std::string& path, const RecordLayout& recordLayout) {
     layout = recordLayout;
     perBlock = std::max<std::size_t>(1, kRecordBlockTarget / layout.recordSize);
-    block.clear();
-    block.reserve(perBlock * layout.recordSize);
+    inBlock = 0;
     count = 0;
     const RawStatus status = table.Create(path, layout.kind, kRecordBlockTarget * 2);
     open = status == kRawOk;
@@ -20,28 +19,27 @@ RawStatus RecordWriter::WriteLead(const void* lead) {
     return table.AppendBlock(lead, layout.leadSize);
 }
 
+// Records go straight into the file's write buffer; the block's checksum grows with them.
 RawStatus RecordWriter::Append(const void* record) {
-    const auto* p = static_cast<const std::uint8_t*>(record);
-    block.insert(block.end(), p, p + layout.recordSize);
+    if (inBlock == 0) {
+        table.BeginBlock();
+    }
+    if (const RawStatus status = table.Append(record, layout.recordSize); status != kRawOk) {
+        return status;
+    }
     ++count;
-    if (block.size() == perBlock * layout.recordSize) {
-        return FlushBlock();
+    if (++inBlock == perBlock) {
+        table.EndStandardBlock();
+        inBlock = 0;
     }
     return kRawOk;
 }
 
-RawStatus RecordWriter::FlushBlock() {
-    const RawStatus status = table.AppendBlock(block.data(), block.size());
-    block.clear();
-    return status;
-}
-
 RawStatus RecordWriter::Finish(FileSummary* summary) {
     open = false;
-    if (!block.empty()) {
-        if (const RawStatus status = FlushBlock(); status != kRawOk) {
-            return status;
-        }
+    if (inBlock > 0) {
+        table.EndStandardBlock();
+        inBlock = 0;
     }
     return table.Finish(kBlockEntrySize, static_cast<std::uint32_t>(perBlock), summary);
 }

@@ -31,12 +31,10 @@ public:
     bool IsOpen() const { return open; }
 
 private:
-    RawStatus FlushBlock();
-
     TableWriter table;
     RecordLayout layout{};
     std::size_t perBlock = 0;
-    std::vector<std::uint8_t> block;
+    std::size_t inBlock = 0;  // records of the block being written
     std::uint64_t count = 0;
     bool open = false;
 };

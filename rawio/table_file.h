@@ -33,6 +33,8 @@ public:
     void BeginBlock();
     std::uint64_t BlockOffset() const { return blockOffset; }
     std::uint32_t BlockCrc() const { return blockCrc; }
+    // Ends the current block (from BeginBlock to here) with a standard 16-byte index entry.
+    void EndStandardBlock();
     // A whole block with a standard 16-byte index entry.
     RawStatus AppendBlock(const void* data, std::size_t size);
     void AddEntry(const std::uint8_t* entry, std::size_t size);
@@ -43,11 +45,14 @@ public:
 
 private:
     RawStatus FlushBuffer();
+    RawStatus WriteThrough(const void* data, std::size_t size);
 
     File file;
     std::vector<std::uint8_t> buffer;
     std::size_t used = 0;
     std::uint64_t offset = 0;  // file offset of the next byte appended
+    std::uint64_t written = 0;  // bytes handed to the file so far
+    std::uint64_t writebackFrom = 0;  // first written byte not yet given to StartWriteback
     std::uint64_t blockOffset = 0;
     std::uint32_t blockCrc = 0;
     std::vector<std::uint8_t> index;

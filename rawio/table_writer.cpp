@@ -25,6 +25,8 @@ void SwapWordsToLittleEndian(void* words, std::size_t count) {
 RawStatus TableWriter::Create(const std::string& path, FileKind kind, std::size_t bufferSize) {
     buffer.assign(std::max<std::size_t>(bufferSize, 4096), 0);
     used = 0;
+    written = 0;
+    writebackFrom = 0;
     index.clear();
     entryCount = 0;
     failed = File::Create(path, &file);
@@ -43,14 +45,25 @@ RawStatus TableWriter::Create(const std::string& path, FileKind kind, std::size_
     return kRawOk;
 }
 
+RawStatus TableWriter::WriteThrough(const void* data, std::size_t size) {
+    const RawStatus status = file.Write(data, size);
+    if (status != kRawOk) {
+        failed = status;
+        return status;
+    }
+    written += size;
+    if (written - writebackFrom >= kWritebackStep) {
+        file.StartWriteback(writebackFrom, written - writebackFrom);
+        writebackFrom = written;
+    }
+    return kRawOk;
+}
+
 RawStatus TableWriter::FlushBuffer() {
     if (used > 0) {
-        const RawStatus status = file.Write(buffer.data(), used);
+        const std::size_t size = used;
         used = 0;
-        if (status != kRawOk) {
-            failed = status;
-            return status;
-        }
+        return WriteThrough(buffer.data(), size);
     }
     return kRawOk;
 }
@@ -71,11 +84,7 @@ RawStatus TableWriter::Append(const void* data, std::size_t size) {
         }
         if (size >= buffer.size()) {
             // Big arrays go straight from the caller's memory to the file.
-            const RawStatus status = file.Write(p, size);
-            if (status != kRawOk) {
-                failed = status;
-            }
-            return status;
+            return WriteThrough(p, size);
         }
     }
     std::memcpy(buffer.data() + used, p, size);
@@ -113,12 +122,16 @@ RawStatus TableWriter::AppendBlock(const void* data, std::size_t size) {
     if (const RawStatus status = Append(data, size); status != kRawOk) {
         return status;
     }
+    EndStandardBlock();
+    return kRawOk;
+}
+
+void TableWriter::EndStandardBlock() {
     std::uint8_t entry[kBlockEntrySize];
     Store64(entry, blockOffset);
-    Store32(entry + 8, static_cast<std::uint32_t>(size));
+    Store32(entry + 8, static_cast<std::uint32_t>(offset - blockOffset));
     Store32(entry + 12, blockCrc);
     AddEntry(entry, sizeof entry);
-    return kRawOk;
 }
 
 void TableWriter::AddEntry(const std::uint8_t* entry, std::size_t size) {
