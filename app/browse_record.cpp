@@ -17,7 +17,8 @@ RawFileChooser& CurrentChooser() {
 }
 
 QString WithoutTrailingSeparators(QString path) {
-    while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))) {
+    while (path.size() > 1 &&
+           (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))) {
         path.chop(1);
     }
     return path;
@@ -44,7 +45,8 @@ std::string FieldText(const char* field, std::size_t capacity) {
 bool FillBrowseRecord(const QString& path, BrowseRecord& record) {
     const PathParts parts = SplitPath(ToNativePath(WithoutTrailingSeparators(path)));
     // The extension part keeps its dot; the record does not.
-    const std::string extension = parts.extension.empty() ? std::string() : parts.extension.substr(1);
+    const std::string extension =
+        parts.extension.empty() ? std::string() : parts.extension.substr(1);
     BrowseRecord filled = record;
     if (!CopyToField(parts.drive + parts.directory, filled.directory, sizeof filled.directory) ||
         !CopyToField(parts.name, filled.name, sizeof filled.name) ||

@@ -26,8 +26,8 @@ std::string JoinInputPaths(const QStringList& items) {
 
 bool HasRawExtension(const QString& path) {
     const std::string extension = SplitPath(ToNativePath(path)).extension;
-    return QString::fromStdString(extension).compare(QStringLiteral(".raw"),
-                                                     Qt::CaseInsensitive) == 0;
+    return QString::fromStdString(extension).compare(QStringLiteral(".raw"), Qt::CaseInsensitive) ==
+           0;
 }
 
 QString InfoTipText(const QString& itemText, int bufferSize) {

@@ -88,8 +88,7 @@ bool IsLeftControlHeld(const ControlKeyTracker& tracker) {
     if (CurrentProbe()) {
         return CurrentProbe()();
     }
-    const bool anyControl =
-        (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0;
+    const bool anyControl = (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0;
     return tracker.LeftControlHeld(anyControl);
 }
 

@@ -14,8 +14,7 @@ ListFileChooser& CurrentChooser() {
 
 }  // namespace
 
-ListFileDialog::ListFileDialog(QWidget* parent, const QString& initialFile)
-    : QFileDialog(parent) {
+ListFileDialog::ListFileDialog(QWidget* parent, const QString& initialFile) : QFileDialog(parent) {
     setObjectName(QStringLiteral("listFileDialog"));
     // Qt's own dialog, so that accept() below can insist on an existing folder.
     setOption(QFileDialog::DontUseNativeDialog);

@@ -22,8 +22,7 @@ QString ProfileFilePath() {
         return OverridePath();
     }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return folder + QLatin1Char('/') + QCoreApplication::applicationName() +
-           QStringLiteral(".ini");
+    return folder + QLatin1Char('/') + QCoreApplication::applicationName() + QStringLiteral(".ini");
 }
 
 void SetProfileFilePath(const QString& path) {

@@ -6,11 +6,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "app/filter_dlg.h"
+#include "app/progress_dlg.h"
 #include "dialogs/add_parameter_dlg.h"
 #include "dialogs/parameters_dlg.h"
 #include "params/mass_range.h"
@@ -114,6 +118,59 @@ bool SaveTemplatePictures(const QDir& folder) {
     return ok;
 }
 
+// The main dialog as the program starts, and with more paths than fit, some longer than the
+// list is wide; and the progress dialog on the third of five functions.
+bool SaveProgramPictures(const QDir& folder) {
+    bool ok = true;
+    {
+        CFilterDlg dialog;
+        ok &= SaveShown(dialog, folder, QStringLiteral("main-empty.png"));
+    }
+    {
+        CFilterDlg dialog;
+        dialog.show();
+        QCoreApplication::processEvents();
+        auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("IDC_INPUT_LIST"));
+        const QStringList paths{
+            QStringLiteral("/home/analyst/projects/metabolite-id/2024-03-liver-microsomes/"
+                           "incubation-60min/positive-mode/LM_60_POS_rep3.raw"),
+            QStringLiteral("/home/analyst/projects/metabolite-id/2024-03-liver-microsomes/"
+                           "incubation-60min/positive-mode/LM_60_POS_rep2.raw"),
+            QStringLiteral("/home/analyst/projects/metabolite-id/2024-03-liver-microsomes/"
+                           "incubation-60min/positive-mode/LM_60_POS_rep1.raw"),
+            QStringLiteral("/data/ms/blank_01.raw"),
+            QStringLiteral("/mnt/instrument-share/queue/2024/03/18/plasma-study-B/"
+                           "subject-017/day-2/PL_B_017_D2_T4h.raw"),
+            QStringLiteral("/home/analyst/s01.raw"),
+            QStringLiteral("/home/analyst/s02.raw"),
+            QStringLiteral("/home/analyst/s03.raw"),
+            QStringLiteral("/home/analyst/s04.raw"),
+            QStringLiteral("/home/analyst/s05.raw"),
+            QStringLiteral("/home/analyst/s06.raw"),
+            QStringLiteral("/home/analyst/s07.raw"),
+        };
+        for (const QString& path : paths) {
+            list->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
+        }
+        list->topLevelItem(1)->setSelected(true);
+        QCoreApplication::processEvents();
+        ok &= Save(dialog, folder, QStringLiteral("main-long-paths.png"));
+        dialog.reject();
+    }
+    {
+        CProgressDlg dialog;
+        dialog.CurrentFile()->setText(
+            QStringLiteral("/home/analyst/projects/metabolite-id/2024-03-liver-microsomes/"
+                           "LM_60_POS_rep2.raw"));
+        dialog.Bar()->setRange(0, 5);
+        dialog.Bar()->setValue(2);
+        dialog.show();
+        QCoreApplication::processEvents();
+        ok &= Save(dialog, folder, QStringLiteral("progress-mid-run.png"));
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,5 +190,6 @@ int main(int argc, char** argv) {
     }
     const bool parameters = SaveParameterPictures(folder);
     const bool templates = SaveTemplatePictures(folder);
-    return parameters && templates ? 0 : 1;
+    const bool program = SaveProgramPictures(folder);
+    return parameters && templates && program ? 0 : 1;
 }

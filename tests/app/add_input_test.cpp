@@ -122,8 +122,8 @@ class AddInputTest : public QObject {
         QTest::newRow("LF") << QByteArray("A\n\nB\n") << withEmpty;
         QTest::newRow("CR LF") << QByteArray("A\r\n\r\nB\r\n") << withEmpty;
         QTest::newRow("no final line end") << QByteArray("A\n\nB") << withEmpty;
-        QTest::newRow("blanks kept as written")
-            << QByteArray(" A \r\nC:\\x\\y.raw\n") << QStringList{"C:\\x\\y.raw", " A ", "/old.raw"};
+        QTest::newRow("blanks kept as written") << QByteArray(" A \r\nC:\\x\\y.raw\n")
+                                                << QStringList{"C:\\x\\y.raw", " A ", "/old.raw"};
         QTest::newRow("only a line end") << QByteArray("\n") << QStringList{"", "/old.raw"};
         QTest::newRow("empty file") << QByteArray() << QStringList{"/old.raw"};
     }

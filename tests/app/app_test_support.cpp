@@ -114,8 +114,8 @@ void MakeAcquisition(const QString& path, unsigned functions) {
     options.scans = 4;
     options.peaks = 40;
     std::string failed;
-    const RawStatus status = SynthesizeAcquisition(QFile::encodeName(path).toStdString(), options,
-                                                   &failed);
+    const RawStatus status =
+        SynthesizeAcquisition(QFile::encodeName(path).toStdString(), options, &failed);
     QVERIFY2(status == kRawOk, failed.c_str());
 }
 
@@ -142,8 +142,8 @@ void ProgressSampler::Sample() {
         }
         const QCursor* cursor = QApplication::overrideCursor();
         samples.append({dialog->windowTitle(), dialog->CurrentFile()->text(),
-                        dialog->Bar()->minimum(), dialog->Bar()->maximum(),
-                        dialog->Bar()->value(), dialog->parent() != nullptr, dialog->isModal(),
+                        dialog->Bar()->minimum(), dialog->Bar()->maximum(), dialog->Bar()->value(),
+                        dialog->parent() != nullptr, dialog->isModal(),
                         cursor != nullptr && cursor->shape() == Qt::WaitCursor});
     }
 }

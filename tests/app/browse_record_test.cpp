@@ -48,15 +48,23 @@ class BrowseRecordTest : public QObject {
         const QString dir260 = QLatin1Char('/') + QString(258, u'd') + QLatin1Char('/');
         QTest::newRow("all at their limits")
             << dir259 << QString(255, u'n') << QString(269, u'e') << true;
-        QTest::newRow("directory one over") << dir260 << "s01" << "raw" << false;
+        QTest::newRow("directory one over") << dir260 << "s01"
+                                            << "raw" << false;
         QTest::newRow("name one over") << "/d/" << QString(256, u'n') << "raw" << false;
-        QTest::newRow("extension one over") << "/d/" << "s01" << QString(270, u'e') << false;
-        QTest::newRow("root directory") << "/" << "s01" << "raw" << true;
-        QTest::newRow("no extension") << "/d/" << "s01" << "" << true;
-        QTest::newRow("dotted name") << "/d/" << "a.b" << "RAW" << true;
+        QTest::newRow("extension one over") << "/d/"
+                                            << "s01" << QString(270, u'e') << false;
+        QTest::newRow("root directory") << "/"
+                                        << "s01"
+                                        << "raw" << true;
+        QTest::newRow("no extension") << "/d/"
+                                      << "s01"
+                                      << "" << true;
+        QTest::newRow("dotted name") << "/d/"
+                                     << "a.b"
+                                     << "RAW" << true;
         // Bytes count, not characters: two bytes per letter here.
-        QTest::newRow("multi-byte name at its limit")
-            << "/d/" << QString(127, QChar(0x00E9)) + "x" << "raw" << true;
+        QTest::newRow("multi-byte name at its limit") << "/d/" << QString(127, QChar(0x00E9)) + "x"
+                                                      << "raw" << true;
         QTest::newRow("multi-byte name one over")
             << "/d/" << QString(128, QChar(0x00E9)) << "raw" << false;
     }

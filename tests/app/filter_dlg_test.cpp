@@ -75,8 +75,8 @@ class FilterDlgTest : public QObject {
             [](QDialog& d) { ClickButton(d, QStringLiteral("IDCANCEL")); });
         QTest::newRow("Escape") << std::function<void(QDialog&)>(
             [](QDialog& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Escape); });
-        QTest::newRow("close request") << std::function<void(QDialog&)>(
-            [](QDialog& d) { d.windowHandle()->close(); });
+        QTest::newRow("close request")
+            << std::function<void(QDialog&)>([](QDialog& d) { d.windowHandle()->close(); });
     }
     void endsTheProgram() {
         QFETCH(std::function<void(QDialog&)>, close);
@@ -210,9 +210,10 @@ class FilterDlgTest : public QObject {
         QTest::addColumn<QString>("tip");
         const QString fits = QStringLiteral("/data/") + QString(kInfoTipBufferSize - 11, u'f') +
                              QStringLiteral(".raw");
-        const QString longer = QStringLiteral("/data/") + QString(kInfoTipBufferSize, u'l') +
-                               QStringLiteral(".raw");
-        QTest::newRow("short") << "/data/s01.raw" << "/data/s01.raw";
+        const QString longer =
+            QStringLiteral("/data/") + QString(kInfoTipBufferSize, u'l') + QStringLiteral(".raw");
+        QTest::newRow("short") << "/data/s01.raw"
+                               << "/data/s01.raw";
         QTest::newRow("buffer less one") << fits << fits;
         QTest::newRow("longer than the buffer") << longer << longer.left(kInfoTipBufferSize - 1);
     }

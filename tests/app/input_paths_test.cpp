@@ -58,8 +58,7 @@ class InputPathsTest : public QObject {
         QTest::newRow("buffer of one") << "abc" << 1 << "";
         QTest::newRow("no buffer") << "abc" << 0 << "";
         // A character outside the basic plane is two UTF-16 units; half of it is no text.
-        QTest::newRow("surrogate pair at the cut")
-            << QStringLiteral("ab\U0001F600c") << 4 << "ab";
+        QTest::newRow("surrogate pair at the cut") << QStringLiteral("ab\U0001F600c") << 4 << "ab";
         QTest::newRow("surrogate pair before the cut")
             << QStringLiteral("ab\U0001F600c") << 5 << QStringLiteral("ab\U0001F600");
     }

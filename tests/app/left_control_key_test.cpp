@@ -63,10 +63,10 @@ class LeftControlKeyTest : public QObject {
             << true;
         // A press followed by no release while the keyboard says nothing is held: stale.
         QTest::newRow("xcb release missed") << "xcb" << QList<KeyStep>{press(37)} << false << false;
-        QTest::newRow("windows left down") << "windows" << QList<KeyStep>{press(0x1D)} << true
-                                           << true;
-        QTest::newRow("windows right down") << "windows" << QList<KeyStep>{press(0x11D)} << true
-                                            << false;
+        QTest::newRow("windows left down")
+            << "windows" << QList<KeyStep>{press(0x1D)} << true << true;
+        QTest::newRow("windows right down")
+            << "windows" << QList<KeyStep>{press(0x11D)} << true << false;
         QTest::newRow("offscreen any Control") << "offscreen" << QList<KeyStep>{} << true << true;
         QTest::newRow("offscreen none") << "offscreen" << QList<KeyStep>{} << false << false;
     }
