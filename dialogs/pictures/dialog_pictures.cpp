@@ -118,8 +118,8 @@ bool SaveTemplatePictures(const QDir& folder) {
     return ok;
 }
 
-// The main dialog as the program starts, and with more paths than fit, some longer than the
-// list is wide; and the progress dialog on the third of five functions.
+// The main dialog as the program starts, and with more paths than the list shows at once, some
+// longer than it is wide; and the progress dialog on the third of five functions.
 bool SaveProgramPictures(const QDir& folder) {
     bool ok = true;
     {
@@ -141,15 +141,12 @@ bool SaveProgramPictures(const QDir& folder) {
             QStringLiteral("/data/ms/blank_01.raw"),
             QStringLiteral("/mnt/instrument-share/queue/2024/03/18/plasma-study-B/"
                            "subject-017/day-2/PL_B_017_D2_T4h.raw"),
-            QStringLiteral("/home/analyst/s01.raw"),
-            QStringLiteral("/home/analyst/s02.raw"),
-            QStringLiteral("/home/analyst/s03.raw"),
-            QStringLiteral("/home/analyst/s04.raw"),
-            QStringLiteral("/home/analyst/s05.raw"),
-            QStringLiteral("/home/analyst/s06.raw"),
-            QStringLiteral("/home/analyst/s07.raw"),
         };
         for (const QString& path : paths) {
+            list->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
+        }
+        for (int i = 1; i <= 12; ++i) {
+            const QString path = QStringLiteral("/home/analyst/s%1.raw").arg(i, 2, 10, QChar(u'0'));
             list->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
         }
         list->topLevelItem(1)->setSelected(true);
