@@ -64,7 +64,10 @@ RawStatus ReadManifest(const std::string& path, Manifest* manifest) {
         return status == kRawIoError || status == kRawOutOfMemory ? status : kRawIncomplete;
     }
     const std::uint32_t functionCount = table.Aux();
-    if (table.DataEnd() != kFileHeaderSize || functionCount > kMaxFunctions) {
+    // Every function needs its scans entry besides the header and the function table, so a
+    // count the entries cannot back is refused before anything is sized by it.
+    if (table.DataEnd() != kFileHeaderSize || functionCount > kMaxFunctions ||
+        table.EntryCount() < std::uint64_t{functionCount} + 2) {
         return kRawIncomplete;
     }
     *manifest = Manifest();

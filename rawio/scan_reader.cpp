@@ -68,10 +68,12 @@ RawStatus ScanReader::ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t
     if (length <= kReadWindowSize) {
         // Small scans come from one window read that usually serves many scans in turn.
         if (offset < windowStart || offset + length > windowStart + windowLength) {
-            window.resize(kReadWindowSize);
             windowLength = 0;
             const std::size_t fill = static_cast<std::size_t>(
                 std::min<std::uint64_t>(kReadWindowSize, table.DataEnd() - offset));
+            if (window.size() < fill) {
+                window.resize(fill);  // a small file never costs the whole window
+            }
             if ((status = table.ReadAt(offset, window.data(), fill)) != kRawOk) {
                 return status;
             }
