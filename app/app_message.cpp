@@ -1,5 +1,6 @@
 #include "app/app_message.h"
 
+#include <QEventLoop>
 #include <utility>
 
 namespace {
@@ -27,7 +28,15 @@ void ShowAppMessage(const AppMessage& message) {
         CurrentHandler()(*box);
         return;
     }
-    box->exec();
+    // exec() would make the box modal to the whole program. Without an owner it blocks
+    // nothing: the main dialog stays usable while the box waits for its OK.
+    box->setWindowModality(Qt::NonModal);
+    QEventLoop loop;
+    QObject::connect(box.get(), &QMessageBox::finished, &loop, &QEventLoop::quit);
+    box->show();
+    box->raise();
+    box->activateWindow();
+    loop.exec(QEventLoop::DialogExec);
 }
 
 AppMessageHandler SetAppMessageHandler(AppMessageHandler handler) {

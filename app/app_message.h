@@ -17,7 +17,8 @@ struct AppMessage {
 // The box as it would be shown: no parent, OK only.
 std::unique_ptr<QMessageBox> MakeAppMessageBox(const AppMessage& message);
 
-// Shows the box modally, or hands it to the handler installed for tests.
+// Shows the box and waits for its OK, or hands it to the handler installed for tests. Other
+// windows of the program stay usable meanwhile.
 void ShowAppMessage(const AppMessage& message);
 
 // Installs `handler` in place of exec() (an empty handler restores it) and returns the one it

@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QWindow>
@@ -192,6 +194,47 @@ class FilterDlgTest : public QObject {
             QCOMPARE(shown.icon, QMessageBox::Warning);
             QVERIFY(!shown.hasOwner);
         }
+    }
+
+    // A real message box has no owner and blocks nothing: the dialog answers the user while
+    // the warning waits for its OK, and the next warning of the drop follows the first.
+    void messagesLeaveTheDialogUsable() {
+        const AppMessageHandler capture = SetAppMessageHandler({});
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DropPaths(dialog, {"/d/keep.raw", "/d/gone.raw"});
+        ClickRow(InputList(dialog), 0);
+        QStringList seen;
+        bool blocking = false;
+        std::function<void()> answer = [&] {
+            QMessageBox* box = nullptr;
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && qobject_cast<QMessageBox*>(window) != nullptr) {
+                    box = static_cast<QMessageBox*>(window);
+                }
+            }
+            if (box == nullptr) {
+                QTimer::singleShot(0, answer);
+                return;
+            }
+            seen.append(box->text());
+            // Checked after the drop: a failure here would leave the box open.
+            blocking = blocking || box->parent() != nullptr ||
+                       QApplication::activeModalWidget() != nullptr;
+            if (seen.size() == 1) {
+                ClickButton(dialog, QStringLiteral("IDC_REMOVE"));
+            }
+            box->button(QMessageBox::Ok)->click();
+            if (seen.size() < 2) {
+                QTimer::singleShot(0, answer);
+            }
+        };
+        QTimer::singleShot(0, answer);
+        DropPaths(dialog, {"/d/a.txt", "/d/b.txt"});
+        SetAppMessageHandler(capture);
+        QCOMPARE(seen.size(), qsizetype{2});
+        QVERIFY(!blocking);
+        QCOMPARE(ListTexts(dialog), QStringList{"/d/keep.raw"});
     }
 
     // What is not a local file has no path: it is passed over without a message.
