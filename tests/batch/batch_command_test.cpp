@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -141,3 +142,43 @@ TEST_F(BatchCommand, ParallelRunsGiveTheSameOutputs) {
 }
 
 }  // namespace
+
+#ifdef BREVANTO_HAVE_MZML
+namespace {
+
+// mzML inputs go through the same command, rules, naming and summary; and the converters of
+// brevanto-raw carry an acquisition to mzML and back.
+TEST_F(BatchCommand, OpenFormatInputsAndConversions) {
+    const char* shared = std::getenv("BREVANTO_SHARED_DATA");
+    const fs::path tiny = shared == nullptr ? fs::path() : fs::path(shared) / "tiny.pwiz.1.1.mzML";
+    if (tiny.empty() || !fs::exists(tiny)) {
+        GTEST_SKIP() << "tiny.pwiz.1.1.mzML not found (BREVANTO_SHARED_DATA)";
+    }
+    fs::copy_file(tiny, root / "tiny.mzML");
+    Result r = RunCommand(Batch("--rule 1:0:2000:0.5:600:600 '" + (root / "tiny.mzML").string() + "'"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::exists(root / "tiny_BRV.mzML"));
+    EXPECT_NE(r.out.find("tiny_BRV.mzML  function 1: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("function 2: 10 peaks read, 10 kept (no rules: copied whole)"),
+              std::string::npos)
+        << r.out;
+
+    const std::string raw = std::string(BREVANTO_RAW);
+    const std::string in = Synth("s.raw", 4);
+    const std::string mzml = (root / "s.mzML").string();
+    const std::string back = (root / "back.raw").string();
+    ASSERT_EQ(RunCommand(raw + " export-mzml '" + in + "' '" + mzml + "'").status, 0);
+    ASSERT_EQ(RunCommand(raw + " import-mzml '" + mzml + "' '" + back + "'").status, 0);
+    const Result a = RunCommand(raw + " dump '" + in + "'");
+    const Result b = RunCommand(raw + " dump '" + back + "'");
+    EXPECT_EQ(a.status, 0);
+    EXPECT_EQ(a.out, b.out);  // every scan, header value and peak
+
+    r = RunCommand(raw + " import-mzml '" + (root / "missing.mzML").string() + "' '" + back + "2'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("missing.mzML"), std::string::npos) << r.out;
+    EXPECT_EQ(RunCommand(raw + " export-mzml only-one-argument").status, 2);
+}
+
+}  // namespace
+#endif

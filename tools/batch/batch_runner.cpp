@@ -4,10 +4,47 @@
 #include <thread>
 
 #include "processing/filter_job.h"
+#include "processing/output_path.h"
+
+#ifdef BREVANTO_HAVE_MZML
+#include "mzml/open_format_filter.h"
+#endif
 
 namespace {
 
+#ifdef BREVANTO_HAVE_MZML
+// mzML and mzXML inputs are filtered in place of the raw run, with the same rules, naming,
+// progress and summary.
+FileOutcome RunOpenFormat(const BatchOptions& options, const std::string& input,
+                          RunProgress* progress) {
+    FileOutcome outcome;
+    outcome.attempted = true;
+    NullProgress none;
+    RunProgress& shown = progress != nullptr ? *progress : none;
+    shown.Show();
+    std::string error;
+    const std::string output = BatchOutputPath(input, options.suffix);
+    const std::string refusal = CheckOutputPath(input, output);
+    if (!refusal.empty()) {
+        outcome.failure = {input, "output path " + output, kRawOk, refusal, ""};
+    } else {
+        outcome.ok = FilterOpenFormatFile(input, output, options.rules, progress,
+                                          outcome.summary, error);
+        if (!outcome.ok) {
+            outcome.failure = {input, "filtering", kRawOk, error, ""};
+        }
+    }
+    shown.Hide();
+    return outcome;
+}
+#endif
+
 FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunProgress* progress) {
+#ifdef BREVANTO_HAVE_MZML
+    if (IsOpenFormatPath(input)) {
+        return RunOpenFormat(options, input, progress);
+    }
+#endif
     CFilterJob job(&options.rules);
     job.SetFileList(std::vector<std::string>{input});
     job.SetSuffix(options.suffix);
@@ -24,6 +61,15 @@ FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunPro
 }
 
 }  // namespace
+
+std::string BatchOutputPath(const std::string& input, const std::string& suffix) {
+#ifdef BREVANTO_HAVE_MZML
+    if (IsOpenFormatPath(input)) {
+        return OpenFormatOutputPath(input, suffix);
+    }
+#endif
+    return OutputPathFor(input, suffix);
+}
 
 std::vector<FileOutcome> RunBatch(const BatchOptions& options,
                                   const std::function<RunProgress*(std::size_t)>& progressFor) {

@@ -15,6 +15,10 @@ struct FileOutcome {
     RunFailure failure;
 };
 
+// The output an input is written to: beside it, the suffix appended to its name (an mzXML
+// input gives an mzML output).
+std::string BatchOutputPath(const std::string& input, const std::string& suffix);
+
 // Runs the inputs of `options`, up to options.jobs at once, each input as a run of its own.
 // Without keepGoing no input is started after one has failed. `progressFor` gives the
 // progress view of an input's run (may return null). Outcomes are in input order.

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "processing/output_path.h"
 #include "tools/batch/batch_options.h"
 #include "tools/batch/batch_runner.h"
 #include "tools/batch/terminal_progress.h"
@@ -50,7 +49,7 @@ int main(int argc, char** argv) {
         // Two runs at once must never write the same output.
         std::set<std::string> outputs;
         for (const std::string& input : options.inputs) {
-            if (!outputs.insert(OutputPathFor(input, options.suffix)).second) {
+            if (!outputs.insert(BatchOutputPath(input, options.suffix)).second) {
                 std::fprintf(stderr,
                              "brevanto-batch: %s is given twice; with -j each output may be "
                              "written only once\n",

@@ -22,6 +22,14 @@ int main(int argc, char** argv) {
     if (command == "verify") {
         return RunVerify(args);
     }
+#ifdef BREVANTO_HAVE_MZML
+    if (command == "import-mzml") {
+        return RunImportMzml(args);
+    }
+    if (command == "export-mzml") {
+        return RunExportMzml(args);
+    }
+#endif
     if (command == "--help" || command == "-h" || command == "help") {
         PrintUsage();
         return kExitOk;

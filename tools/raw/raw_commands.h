@@ -14,3 +14,6 @@ int RunSynth(const std::vector<std::string_view>& args);
 int RunInfo(const std::vector<std::string_view>& args);
 int RunDump(const std::vector<std::string_view>& args);
 int RunVerify(const std::vector<std::string_view>& args);
+// Present when the open formats are built (BREVANTO_HAVE_MZML).
+int RunImportMzml(const std::vector<std::string_view>& args);
+int RunExportMzml(const std::vector<std::string_view>& args);

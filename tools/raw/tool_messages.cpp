@@ -12,7 +12,9 @@ constexpr const char* kUsage =
     "                          [--companions C]\n"
     "       brevanto-raw info FILE.raw [--json]\n"
     "       brevanto-raw dump FILE.raw [--function J]\n"
-    "       brevanto-raw verify FILE.raw\n";
+    "       brevanto-raw verify FILE.raw\n"
+    "       brevanto-raw import-mzml IN.mzML|IN.mzXML OUT.raw\n"
+    "       brevanto-raw export-mzml IN.raw OUT.mzML\n";
 
 }  // namespace
 
