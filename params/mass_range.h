@@ -38,3 +38,7 @@ private:
     std::uint32_t windowAbove = 0; // mDa
     std::uint32_t windowBelow = 0; // mDa
 };
+
+// A rule from its six values, in the order the rule's text form gives them.
+CMassRange MakeMassRange(std::int32_t function, std::uint32_t lowMass, std::uint32_t highMass,
+                         double massDefect, std::uint32_t windowAbove, std::uint32_t windowBelow);

@@ -74,12 +74,7 @@ bool ParseRule(const std::string& text, CMassRange& rule, std::string& error) {
         !ParseWhole(fields[5], "window below", 150000, below, error)) {
         return false;
     }
-    rule.SetFunction(static_cast<std::int32_t>(function));
-    rule.SetLowMass(low);
-    rule.SetHighMass(high);
-    rule.SetMassDefect(defect);
-    rule.SetWindowAbove(above);
-    rule.SetWindowBelow(below);
+    rule = MakeMassRange(static_cast<std::int32_t>(function), low, high, defect, above, below);
     return true;
 }
 

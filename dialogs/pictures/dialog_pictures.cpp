@@ -44,23 +44,11 @@ bool SaveShown(QDialog& dialog, const QDir& folder, const QString& name) {
     return saved;
 }
 
-CMassRange Rule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
-                std::uint32_t above, std::uint32_t below) {
-    CMassRange rule;
-    rule.SetFunction(function);
-    rule.SetLowMass(low);
-    rule.SetHighMass(high);
-    rule.SetMassDefect(defect);
-    rule.SetWindowAbove(above);
-    rule.SetWindowBelow(below);
-    return rule;
-}
-
 CMassRangeList ThreeRules() {
     CMassRangeList list;
-    list.AddEntry(Rule(10, 200, 800, 0.123456, 40, 40));
-    list.AddEntry(Rule(2, 150, 1200, 0.365, 25, 50));
-    list.AddEntry(Rule(1, 100, 150000, 0.05, 100, 20));
+    list.AddEntry(MakeMassRange(10, 200, 800, 0.123456, 40, 40));
+    list.AddEntry(MakeMassRange(2, 150, 1200, 0.365, 25, 50));
+    list.AddEntry(MakeMassRange(1, 100, 150000, 0.05, 100, 20));
     return list;
 }
 

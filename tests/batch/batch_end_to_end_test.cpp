@@ -1,7 +1,7 @@
 // The batch run over our real raw data library, on synthesised acquisitions.
 #include <gtest/gtest.h>
 
-#include "tests/support/make_rule.h"
+#include "params/mass_range.h"
 
 #include <unistd.h>
 
@@ -73,9 +73,9 @@ protected:
 TEST_F(BatchEndToEnd, FilteredCopyHoldsExactlyWhatTheRulesKeep) {
     const std::string input = Synth("sample.raw", 7);
     CMassRangeList rules;
-    rules.AddEntry(MakeRule(1, 100, 700, 0.2, 40, 40));
-    rules.AddEntry(MakeRule(1, 600, 1100, 0.45, 300, 300));
-    rules.AddEntry(MakeRule(3, 500, 500, 0.5, 1000, 1000));  // an empty range: keeps nothing
+    rules.AddEntry(MakeMassRange(1, 100, 700, 0.2, 40, 40));
+    rules.AddEntry(MakeMassRange(1, 600, 1100, 0.45, 300, 300));
+    rules.AddEntry(MakeMassRange(3, 500, 500, 0.5, 1000, 1000));  // an empty range: keeps nothing
     CFilterJob job(&rules);
     job.SetFileList(input);
     job.SetSuffix("_BRV");
@@ -158,7 +158,7 @@ TEST_F(BatchEndToEnd, FilteredCopyHoldsExactlyWhatTheRulesKeep) {
 TEST_F(BatchEndToEnd, SecondRunRegeneratesTheSameOutput) {
     const std::string input = Synth("again.raw", 3);
     CMassRangeList rules;
-    rules.AddEntry(MakeRule(2, 0, 1200, 0.3, 100, 100));
+    rules.AddEntry(MakeMassRange(2, 0, 1200, 0.3, 100, 100));
     for (int run = 0; run < 2; ++run) {
         CFilterJob job(&rules);
         job.SetFileList(input);
@@ -197,7 +197,7 @@ TEST_F(BatchEndToEnd, FailureOnTheSecondOfThreeFiles) {
         f.put('\x5A' ^ '\xFF');
     }
     CMassRangeList rules;
-    rules.AddEntry(MakeRule(1, 0, 1200, 0.5, 500, 500));
+    rules.AddEntry(MakeMassRange(1, 0, 1200, 0.5, 500, 500));
     CFilterJob job(&rules);
     job.SetFileList(a + "," + b + "," + c);
     job.SetSuffix("_BRV");

@@ -32,18 +32,6 @@ QStringList FieldTexts(QWidget& dialog) {
     return texts;
 }
 
-CMassRange Rule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
-                std::uint32_t above, std::uint32_t below) {
-    CMassRange rule;
-    rule.SetFunction(function);
-    rule.SetLowMass(low);
-    rule.SetHighMass(high);
-    rule.SetMassDefect(defect);
-    rule.SetWindowAbove(above);
-    rule.SetWindowBelow(below);
-    return rule;
-}
-
 const QString kOk = QStringLiteral("IDOK");
 const QString kCancel = QStringLiteral("IDCANCEL");
 
@@ -59,7 +47,7 @@ class AddParameterDlgTest : public QObject {
         QTest::addColumn<CMassRange>("rule");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("default rule") << CMassRange() << QStringList{"1", "0", "0", "0", "0", "0"};
-        QTest::newRow("copied row") << Rule(10, 200, 800, 0.1235, 40, 30)
+        QTest::newRow("copied row") << MakeMassRange(10, 200, 800, 0.1235, 40, 30)
                                     << QStringList{"10", "200", "800", "0.1235", "40", "30"};
     }
     void opensWithTheRuleAndFocusOnFunction() {
@@ -89,40 +77,40 @@ class AddParameterDlgTest : public QObject {
         const QString mass = QStringLiteral("Please enter an integer between 0 and 150000.");
         const CMassRange none;
         QTest::newRow("function 1000") << IDC_FUNCTION << "1000"
-                                       << "" << Rule(1000, 0, 0, 0, 0, 0);
+                                       << "" << MakeMassRange(1000, 0, 0, 0, 0, 0);
         QTest::newRow("function 0") << IDC_FUNCTION << "0"
-                                    << "" << Rule(0, 0, 0, 0, 0, 0);
+                                    << "" << MakeMassRange(0, 0, 0, 0, 0, 0);
         QTest::newRow("function 1001") << IDC_FUNCTION << "1001" << function << none;
         QTest::newRow("function empty") << IDC_FUNCTION << "" << integer << none;
         // Only digits can be typed into the number fields.
         QTest::newRow("function minus ignored") << IDC_FUNCTION << "-5"
-                                                << "" << Rule(5, 0, 0, 0, 0, 0);
+                                                << "" << MakeMassRange(5, 0, 0, 0, 0, 0);
         QTest::newRow("function letters ignored") << IDC_FUNCTION << "1a2"
-                                                  << "" << Rule(12, 0, 0, 0, 0, 0);
+                                                  << "" << MakeMassRange(12, 0, 0, 0, 0, 0);
         QTest::newRow("low 150000") << IDC_LOW_MASS << "150000"
-                                    << "" << Rule(1, 150000, 0, 0, 0, 0);
+                                    << "" << MakeMassRange(1, 150000, 0, 0, 0, 0);
         QTest::newRow("low 150001") << IDC_LOW_MASS << "150001" << mass << none;
         QTest::newRow("low empty") << IDC_LOW_MASS << "" << integer << none;
         QTest::newRow("low 99999999999") << IDC_LOW_MASS << "99999999999" << mass << none;
         QTest::newRow("low 4294967296") << IDC_LOW_MASS << "4294967296" << mass << none;
         QTest::newRow("high 150000") << IDC_HIGH_MASS << "150000"
-                                     << "" << Rule(1, 0, 150000, 0, 0, 0);
+                                     << "" << MakeMassRange(1, 0, 150000, 0, 0, 0);
         QTest::newRow("high 150001") << IDC_HIGH_MASS << "150001" << mass << none;
         QTest::newRow("above 150000") << IDC_WINDOW_ABOVE << "150000"
-                                      << "" << Rule(1, 0, 0, 0, 150000, 0);
+                                      << "" << MakeMassRange(1, 0, 0, 0, 150000, 0);
         QTest::newRow("above 150001") << IDC_WINDOW_ABOVE << "150001" << mass << none;
         QTest::newRow("below 150000") << IDC_WINDOW_BELOW << "150000"
-                                      << "" << Rule(1, 0, 0, 0, 0, 150000);
+                                      << "" << MakeMassRange(1, 0, 0, 0, 0, 150000);
         QTest::newRow("below 150001") << IDC_WINDOW_BELOW << "150001" << mass << none;
         QTest::newRow("below empty") << IDC_WINDOW_BELOW << "" << integer << none;
         QTest::newRow("defect 0.3650") << IDC_MASS_DEFECT << "0.3650"
-                                       << "" << Rule(1, 0, 0, 0.365, 0, 0);
+                                       << "" << MakeMassRange(1, 0, 0, 0.365, 0, 0);
         QTest::newRow("defect negative") << IDC_MASS_DEFECT << "-0.2"
-                                         << "" << Rule(1, 0, 0, -0.2, 0, 0);
+                                         << "" << MakeMassRange(1, 0, 0, -0.2, 0, 0);
         QTest::newRow("defect above 1") << IDC_MASS_DEFECT << "1.5"
-                                        << "" << Rule(1, 0, 0, 1.5, 0, 0);
+                                        << "" << MakeMassRange(1, 0, 0, 1.5, 0, 0);
         QTest::newRow("defect blanks") << IDC_MASS_DEFECT << " 0.25 "
-                                       << "" << Rule(1, 0, 0, 0.25, 0, 0);
+                                       << "" << MakeMassRange(1, 0, 0, 0.25, 0, 0);
         QTest::newRow("defect empty") << IDC_MASS_DEFECT << "" << number << none;
         QTest::newRow("defect letters") << IDC_MASS_DEFECT << "abc" << number << none;
         QTest::newRow("defect trailing") << IDC_MASS_DEFECT << "0.3x" << number << none;
@@ -184,7 +172,7 @@ class AddParameterDlgTest : public QObject {
             QVERIFY(messages.Texts().isEmpty());
         });
         QCOMPARE(dialog.DoModal(), IDOK);
-        QVERIFY(rule == Rule(1000, 0, 0, 0, 0, 150000));
+        QVERIFY(rule == MakeMassRange(1000, 0, 0, 0, 0, 150000));
     }
 
     // All six fields typed, low above high, OK by Enter in the last field.
@@ -201,7 +189,7 @@ class AddParameterDlgTest : public QObject {
         });
         QCOMPARE(dialog.DoModal(), IDOK);
         QVERIFY(messages.Texts().isEmpty());
-        QVERIFY(rule == Rule(7, 500, 100, 0.365, 20, 30));
+        QVERIFY(rule == MakeMassRange(7, 500, 100, 0.365, 20, 30));
     }
 
     // Tab goes through the fields in exchange order and on to OK and Cancel.
@@ -229,7 +217,7 @@ class AddParameterDlgTest : public QObject {
     }
     void cancelLeavesTheRule() {
         QFETCH(bool, escape);
-        const CMassRange before = Rule(4, 10, 20, 0.5, 1, 2);
+        const CMassRange before = MakeMassRange(4, 10, 20, 0.5, 1, 2);
         CMassRange rule = before;
         CAddParameterDlg dialog(nullptr, &rule);
         WhileModal([&](QDialog&) {

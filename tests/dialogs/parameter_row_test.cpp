@@ -9,18 +9,6 @@
 
 namespace {
 
-CMassRange Rule(std::int32_t function, std::uint32_t low, std::uint32_t high, double defect,
-                std::uint32_t above, std::uint32_t below) {
-    CMassRange rule;
-    rule.SetFunction(function);
-    rule.SetLowMass(low);
-    rule.SetHighMass(high);
-    rule.SetMassDefect(defect);
-    rule.SetWindowAbove(above);
-    rule.SetWindowBelow(below);
-    return rule;
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(CMassRange)
@@ -35,26 +23,26 @@ class ParameterRowTest : public QObject {
         QTest::addColumn<CMassRange>("readBack");
         QTest::newRow("default") << CMassRange() << QStringList{"1", "0 to 0", "0.0000", "0", "0"}
                                  << CMassRange();
-        QTest::newRow("typical") << Rule(3, 100, 900, 0.365, 25, 50)
+        QTest::newRow("typical") << MakeMassRange(3, 100, 900, 0.365, 25, 50)
                                  << QStringList{"3", "100 to 900", "0.3650", "25", "50"}
-                                 << Rule(3, 100, 900, 0.365, 25, 50);
+                                 << MakeMassRange(3, 100, 900, 0.365, 25, 50);
         QTest::newRow("rounded to four decimals")
-            << Rule(1, 0, 0, 0.123456, 0, 0) << QStringList{"1", "0 to 0", "0.1235", "0", "0"}
-            << Rule(1, 0, 0, 0.1235, 0, 0);
+            << MakeMassRange(1, 0, 0, 0.123456, 0, 0) << QStringList{"1", "0 to 0", "0.1235", "0", "0"}
+            << MakeMassRange(1, 0, 0, 0.1235, 0, 0);
         QTest::newRow("rounded up to a whole")
-            << Rule(1, 0, 0, 0.99996, 0, 0) << QStringList{"1", "0 to 0", "1.0000", "0", "0"}
-            << Rule(1, 0, 0, 1.0, 0, 0);
+            << MakeMassRange(1, 0, 0, 0.99996, 0, 0) << QStringList{"1", "0 to 0", "1.0000", "0", "0"}
+            << MakeMassRange(1, 0, 0, 1.0, 0, 0);
         QTest::newRow("negative defect")
-            << Rule(1, 0, 0, -0.05, 0, 0) << QStringList{"1", "0 to 0", "-0.0500", "0", "0"}
-            << Rule(1, 0, 0, -0.05, 0, 0);
+            << MakeMassRange(1, 0, 0, -0.05, 0, 0) << QStringList{"1", "0 to 0", "-0.0500", "0", "0"}
+            << MakeMassRange(1, 0, 0, -0.05, 0, 0);
         QTest::newRow("low above high")
-            << Rule(2, 500, 100, 0.0, 1, 2) << QStringList{"2", "500 to 100", "0.0000", "1", "2"}
-            << Rule(2, 500, 100, 0.0, 1, 2);
+            << MakeMassRange(2, 500, 100, 0.0, 1, 2) << QStringList{"2", "500 to 100", "0.0000", "1", "2"}
+            << MakeMassRange(2, 500, 100, 0.0, 1, 2);
         // Beyond 2^31 an unsigned field shows as its signed 32-bit value and still reads back.
         QTest::newRow("above 2^31")
-            << Rule(-7, 3000000000u, 4294967295u, 0.5, 2147483648u, 150000)
+            << MakeMassRange(-7, 3000000000u, 4294967295u, 0.5, 2147483648u, 150000)
             << QStringList{"-7", "-1294967296 to -1", "0.5000", "-2147483648", "150000"}
-            << Rule(-7, 3000000000u, 4294967295u, 0.5, 2147483648u, 150000);
+            << MakeMassRange(-7, 3000000000u, 4294967295u, 0.5, 2147483648u, 150000);
     }
     void rowTextsAndReadBack() {
         QFETCH(CMassRange, rule);

@@ -19,16 +19,10 @@
 
 namespace {
 
-CMassRange Rule(std::int32_t function, std::uint32_t low = 0, std::uint32_t high = 0,
-                double defect = 0.0, std::uint32_t above = 0, std::uint32_t below = 0) {
-    CMassRange rule;
-    rule.SetFunction(function);
-    rule.SetLowMass(low);
-    rule.SetHighMass(high);
-    rule.SetMassDefect(defect);
-    rule.SetWindowAbove(above);
-    rule.SetWindowBelow(below);
-    return rule;
+// A rule of `function` whose other values default to those of a new rule.
+CMassRange RuleOf(std::int32_t function, std::uint32_t low = 0, std::uint32_t high = 0,
+                  double defect = 0.0, std::uint32_t above = 0, std::uint32_t below = 0) {
+    return MakeMassRange(function, low, high, defect, above, below);
 }
 
 CMassRangeList ListOf(const std::vector<CMassRange>& rules) {
@@ -123,7 +117,7 @@ class ParametersDlgTest : public QObject {
 
     // Rows sort by their function text, and OK writes them back in that order.
     void rowsFollowTheFunctionText() {
-        CMassRangeList list = ListOf({Rule(10, 100, 200), Rule(2, 300, 400), Rule(1, 500, 600)});
+        CMassRangeList list = ListOf({RuleOf(10, 100, 200), RuleOf(2, 300, 400), RuleOf(1, 500, 600)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             QCOMPARE(Column(dialog, 0), (QStringList{"1", "10", "2"}));
@@ -131,14 +125,14 @@ class ParametersDlgTest : public QObject {
             ClickButton(dialog, kOk);
         });
         QCOMPARE(dialog.DoModal(), IDOK);
-        const std::vector<CMassRange> expected{Rule(1, 500, 600), Rule(10, 100, 200),
-                                               Rule(2, 300, 400)};
+        const std::vector<CMassRange> expected{RuleOf(1, 500, 600), RuleOf(10, 100, 200),
+                                               RuleOf(2, 300, 400)};
         QVERIFY(EntriesOf(list) == expected);
     }
 
     // The list passes through the row texts on OK: the mass defect comes back rounded.
     void okRoundsTheMassDefect() {
-        CMassRangeList list = ListOf({Rule(3, 100, 900, 0.123456, 25, 50)});
+        CMassRangeList list = ListOf({RuleOf(3, 100, 900, 0.123456, 25, 50)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             QCOMPARE(Row(dialog, 0), (QStringList{"3", "100 to 900", "0.1235", "25", "50"}));
@@ -147,12 +141,12 @@ class ParametersDlgTest : public QObject {
             QTest::keyClick(List(dialog), Qt::Key_Return);
         });
         QCOMPARE(dialog.DoModal(), IDOK);
-        QVERIFY(EntriesOf(list) == std::vector<CMassRange>{Rule(3, 100, 900, 0.1235, 25, 50)});
+        QVERIFY(EntriesOf(list) == std::vector<CMassRange>{RuleOf(3, 100, 900, 0.1235, 25, 50)});
     }
 
     void addCopiesTheSelectedRow() {
         CMassRangeList list =
-            ListOf({Rule(5, 10, 20, 0.5, 1, 2), Rule(3, 100, 900, 0.123456, 25, 50)});
+            ListOf({RuleOf(5, 10, 20, 0.5, 1, 2), RuleOf(3, 100, 900, 0.123456, 25, 50)});
         CParametersDlg dialog(nullptr, &list);
         QStringList offered;
         WhileModal([&](QDialog&) {
@@ -174,16 +168,16 @@ class ParametersDlgTest : public QObject {
         });
         QCOMPARE(dialog.DoModal(), IDOK);
         QCOMPARE(offered, (QStringList{"3", "100", "900", "0.1235", "25", "50"}));
-        const std::vector<CMassRange> expected{Rule(3, 100, 900, 0.1235, 25, 50),
-                                               Rule(3, 100, 900, 0.1235, 25, 50),
-                                               Rule(5, 10, 20, 0.5, 1, 2)};
+        const std::vector<CMassRange> expected{RuleOf(3, 100, 900, 0.1235, 25, 50),
+                                               RuleOf(3, 100, 900, 0.1235, 25, 50),
+                                               RuleOf(5, 10, 20, 0.5, 1, 2)};
         QVERIFY(EntriesOf(list) == expected);
     }
 
     // With no row selected the add dialog starts from a default rule; a new rule for an
     // existing function goes after the rows with that function, and both are kept.
     void addWithoutSelectionStartsFromDefaults() {
-        CMassRangeList list = ListOf({Rule(2, 1, 2), Rule(20, 3, 4)});
+        CMassRangeList list = ListOf({RuleOf(2, 1, 2), RuleOf(20, 3, 4)});
         CParametersDlg dialog(nullptr, &list);
         QStringList offered;
         WhileModal([&](QDialog&) {
@@ -203,12 +197,12 @@ class ParametersDlgTest : public QObject {
         });
         QCOMPARE(dialog.DoModal(), IDOK);
         QCOMPARE(offered, (QStringList{"1", "0", "0", "0", "0", "0"}));
-        const std::vector<CMassRange> expected{Rule(2, 1, 2), Rule(2, 7, 0), Rule(20, 3, 4)};
+        const std::vector<CMassRange> expected{RuleOf(2, 1, 2), RuleOf(2, 7, 0), RuleOf(20, 3, 4)};
         QVERIFY(EntriesOf(list) == expected);
     }
 
     void cancelledAddAddsNothing() {
-        CMassRangeList list = ListOf({Rule(1)});
+        CMassRangeList list = ListOf({RuleOf(1)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             ClickRow(List(dialog), 0);
@@ -225,7 +219,7 @@ class ParametersDlgTest : public QObject {
     }
 
     void removeDeletesOnlyTheSelectedRow() {
-        CMassRangeList list = ListOf({Rule(1, 1, 1), Rule(2, 2, 2), Rule(3, 3, 3)});
+        CMassRangeList list = ListOf({RuleOf(1, 1, 1), RuleOf(2, 2, 2), RuleOf(3, 3, 3)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             QVERIFY(!RemoveButton(dialog)->isEnabled());
@@ -238,12 +232,12 @@ class ParametersDlgTest : public QObject {
             ClickButton(dialog, kOk);
         });
         QCOMPARE(dialog.DoModal(), IDOK);
-        QVERIFY(EntriesOf(list) == (std::vector<CMassRange>{Rule(1, 1, 1), Rule(3, 3, 3)}));
+        QVERIFY(EntriesOf(list) == (std::vector<CMassRange>{RuleOf(1, 1, 1), RuleOf(3, 3, 3)}));
     }
 
     // Selecting with the keyboard alone also enables Remove.
     void keyboardSelectionEnablesRemove() {
-        CMassRangeList list = ListOf({Rule(1), Rule(2)});
+        CMassRangeList list = ListOf({RuleOf(1), RuleOf(2)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             QTreeWidget* view = List(dialog);
@@ -260,7 +254,7 @@ class ParametersDlgTest : public QObject {
     }
 
     void okWithNoRowsEmptiesTheList() {
-        CMassRangeList list = ListOf({Rule(1), Rule(2)});
+        CMassRangeList list = ListOf({RuleOf(1), RuleOf(2)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             for (int i = 0; i < 2; ++i) {
@@ -276,7 +270,7 @@ class ParametersDlgTest : public QObject {
 
     // Rules of one function, even identical ones, are all kept, in their list order.
     void sameFunctionRowsAreAllKept() {
-        const std::vector<CMassRange> rules{Rule(2, 100, 200), Rule(2, 50, 60), Rule(2, 50, 60)};
+        const std::vector<CMassRange> rules{RuleOf(2, 100, 200), RuleOf(2, 50, 60), RuleOf(2, 50, 60)};
         CMassRangeList list = ListOf(rules);
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
@@ -296,7 +290,7 @@ class ParametersDlgTest : public QObject {
     }
     void cancelLeavesTheList() {
         QFETCH(bool, escape);
-        const std::vector<CMassRange> rules{Rule(10, 1, 2, 0.123456), Rule(2, 3, 4, 0.98765)};
+        const std::vector<CMassRange> rules{RuleOf(10, 1, 2, 0.123456), RuleOf(2, 3, 4, 0.98765)};
         CMassRangeList list = ListOf(rules);
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/make_rule.h"
+#include "params/mass_range.h"
 
 #include "params/mass_range_list.h"
 
@@ -16,7 +16,7 @@ TEST(MassRange, DefaultsAndCopy) {
     EXPECT_EQ(r.GetWindowBelow(), 0u);
 
     // Setters neither check nor clamp, and low may exceed high.
-    const CMassRange odd = MakeRule(-7, 900, 100, -3.75, 4000000000u, 150001);
+    const CMassRange odd = MakeMassRange(-7, 900, 100, -3.75, 4000000000u, 150001);
     CMassRange copy(odd);
     EXPECT_EQ(copy, odd);
     CMassRange assigned;
@@ -31,7 +31,7 @@ TEST(MassRange, DefaultsAndCopy) {
 
 TEST(MassRangeList, GetEntryRejectsBadIndexAndLeavesOutUntouched) {
     CMassRangeList list;
-    const CMassRange sentinel = MakeRule(42, 1, 2, 0.5, 3, 4);
+    const CMassRange sentinel = MakeMassRange(42, 1, 2, 0.5, 3, 4);
     struct Case {
         int entries;
         std::int32_t index;
@@ -43,7 +43,7 @@ TEST(MassRangeList, GetEntryRejectsBadIndexAndLeavesOutUntouched) {
     for (const Case& c : cases) {
         list.RemoveAll();
         for (int i = 0; i < c.entries; ++i) {
-            list.AddEntry(MakeRule(i + 1, 10u * static_cast<std::uint32_t>(i), 0, 0.1, 0, 0));
+            list.AddEntry(MakeMassRange(i + 1, 10u * static_cast<std::uint32_t>(i), 0, 0.1, 0, 0));
         }
         CMassRange out = sentinel;
         EXPECT_EQ(list.GetEntry(c.index, out), c.found) << "entries " << c.entries << " index "
@@ -59,10 +59,10 @@ TEST(MassRangeList, GetEntryRejectsBadIndexAndLeavesOutUntouched) {
 TEST(MassRangeList, CountForFunction) {
     CMassRangeList list;
     EXPECT_EQ(list.CountForFunction(1), 0);
-    const CMassRange twin = MakeRule(2, 100, 200, 0.3, 5, 5);
+    const CMassRange twin = MakeMassRange(2, 100, 200, 0.3, 5, 5);
     list.AddEntry(twin);
     list.AddEntry(twin);
-    list.AddEntry(MakeRule(0, 0, 0, 0, 0, 0));
+    list.AddEntry(MakeMassRange(0, 0, 0, 0, 0, 0));
     EXPECT_EQ(list.GetCount(), 3);
     EXPECT_EQ(list.CountForFunction(2), 2);
     EXPECT_EQ(list.CountForFunction(3), 0);
@@ -73,7 +73,7 @@ TEST(MassRangeList, KeepsAppendOrderAndRebuildsAfterRemoveAll) {
     CMassRangeList list;
     const int many = 5000;
     for (int i = 0; i < many; ++i) {
-        list.AddEntry(MakeRule(i, static_cast<std::uint32_t>(i), 0, i * 0.25, 0, 0));
+        list.AddEntry(MakeMassRange(i, static_cast<std::uint32_t>(i), 0, i * 0.25, 0, 0));
     }
     ASSERT_EQ(list.GetCount(), many);
     for (int i = 0; i < many; ++i) {
@@ -94,7 +94,7 @@ TEST(MassRangeList, KeepsAppendOrderAndRebuildsAfterRemoveAll) {
     list.RemoveAll();
     EXPECT_EQ(list.GetCount(), 0);
     EXPECT_FALSE(list.GetEntry(0, out));
-    list.AddEntry(MakeRule(9, 1, 2, 0.0, 0, 0));
+    list.AddEntry(MakeMassRange(9, 1, 2, 0.0, 0, 0));
     ASSERT_EQ(list.GetCount(), 1);
     ASSERT_TRUE(list.GetEntry(0, out));
     EXPECT_EQ(out.GetFunction(), 9);

@@ -2,7 +2,7 @@
 // which arguments, and what the run does when any one of them fails.
 #include <gtest/gtest.h>
 
-#include "tests/support/make_rule.h"
+#include "params/mass_range.h"
 
 #include <algorithm>
 #include <cstring>
@@ -102,9 +102,9 @@ protected:
     }
 
     void UseRules() {
-        rules.AddEntry(MakeRule(1, 0, 1200, 0.25, 150, 150));
-        rules.AddEntry(MakeRule(3, 0, 1200, 0.5, 10, 10));
-        rules.AddEntry(MakeRule(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
+        rules.AddEntry(MakeMassRange(1, 0, 1200, 0.25, 150, 150));
+        rules.AddEntry(MakeMassRange(3, 0, 1200, 0.5, 10, 10));
+        rules.AddEntry(MakeMassRange(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
     }
 };
 
@@ -312,7 +312,7 @@ TEST_F(FilterJobTest, MorePeaksThanCapacityIsAFailure) {
         fake.inputs["x.raw"] = RichInput();
         fake.extraPeaksReported = 1000;
         CMassRangeList list;
-        if (filtered) list.AddEntry(MakeRule(1, 0, 1200, 0.5, 500, 500));
+        if (filtered) list.AddEntry(MakeMassRange(1, 0, 1200, 0.5, 500, 500));
         CFilterJob job(&list, FakeRawLibrary::Ops());
         job.SetFileList("x.raw");
         job.SetSuffix("_BRV");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/make_rule.h"
+#include "params/mass_range.h"
 
 #include <bit>
 #include <cmath>
@@ -96,7 +96,7 @@ TEST(FilterPeaks, WindowRules) {
     };
     for (const WindowCase& c : cases) {
         CMassRangeList rules;
-        rules.AddEntry(MakeRule(1, 0, 1000, c.defect, c.above, c.below));
+        rules.AddEntry(MakeMassRange(1, 0, 1000, c.defect, c.above, c.below));
         EXPECT_EQ(KeepsOne(rules, c.mass), c.kept) << c.what;
         EXPECT_EQ(ReferenceKeeps(1, rules, c.mass), c.kept) << "reference: " << c.what;
     }
@@ -111,14 +111,14 @@ TEST(FilterPeaks, MassRangeAndFunction) {
         bool kept;
     };
     const Case cases[] = {
-        {"mass equal to lowMass is tested", MakeRule(1, 500, 600, 0.0, 10, 10), 500.0f, 1, true},
-        {"mass equal to highMass is dropped", MakeRule(1, 400, 500, 0.0, 10, 10), 500.0f, 1, false},
-        {"mass below lowMass", MakeRule(1, 501, 600, 0.0, 10, 10), 500.0f, 1, false},
-        {"empty range low = high", MakeRule(1, 500, 500, 0.0, 10, 10), 500.0f, 1, false},
-        {"inverted range", MakeRule(1, 600, 400, 0.0, 10, 10), 500.0f, 1, false},
-        {"rule of another function", MakeRule(2, 0, 1000, 0.0, 10, 10), 500.0f, 1, false},
-        {"rule for function 0", MakeRule(0, 0, 1000, 0.0, 10, 10), 500.0f, 1, false},
-        {"rule for function 0 applies to 0", MakeRule(0, 0, 1000, 0.0, 10, 10), 500.0f, 0, true},
+        {"mass equal to lowMass is tested", MakeMassRange(1, 500, 600, 0.0, 10, 10), 500.0f, 1, true},
+        {"mass equal to highMass is dropped", MakeMassRange(1, 400, 500, 0.0, 10, 10), 500.0f, 1, false},
+        {"mass below lowMass", MakeMassRange(1, 501, 600, 0.0, 10, 10), 500.0f, 1, false},
+        {"empty range low = high", MakeMassRange(1, 500, 500, 0.0, 10, 10), 500.0f, 1, false},
+        {"inverted range", MakeMassRange(1, 600, 400, 0.0, 10, 10), 500.0f, 1, false},
+        {"rule of another function", MakeMassRange(2, 0, 1000, 0.0, 10, 10), 500.0f, 1, false},
+        {"rule for function 0", MakeMassRange(0, 0, 1000, 0.0, 10, 10), 500.0f, 1, false},
+        {"rule for function 0 applies to 0", MakeMassRange(0, 0, 1000, 0.0, 10, 10), 500.0f, 0, true},
     };
     for (const Case& c : cases) {
         CMassRangeList rules;
@@ -128,8 +128,8 @@ TEST(FilterPeaks, MassRangeAndFunction) {
 }
 
 TEST(FilterPeaks, OverlappingRulesAddUpWhateverTheOrder) {
-    const CMassRange narrowLow = MakeRule(3, 100, 700, 0.1, 10, 10);
-    const CMassRange narrowHigh = MakeRule(3, 400, 900, 0.6, 10, 10);
+    const CMassRange narrowLow = MakeMassRange(3, 100, 700, 0.1, 10, 10);
+    const CMassRange narrowHigh = MakeMassRange(3, 400, 900, 0.6, 10, 10);
     const float masses[] = {450.1f, 450.6f, 450.35f, 150.6f, 850.1f};
     const bool kept[] = {true, true, false, false, false};
     for (int order = 0; order < 2; ++order) {
@@ -144,7 +144,7 @@ TEST(FilterPeaks, OverlappingRulesAddUpWhateverTheOrder) {
 
 TEST(FilterPeaks, CopiesKeptPeaksBitForBitInOrder) {
     CMassRangeList rules;
-    rules.AddEntry(MakeRule(1, 0, 100000, 0.0, 100, 100));  // keeps fractions below 0.1 or above 0.9
+    rules.AddEntry(MakeMassRange(1, 0, 100000, 0.0, 100, 100));  // keeps fractions below 0.1 or above 0.9
     Scan in;
     const float masses[] = {100.05f, 100.5f, 200.95f, 300.02f, 300.6f};
     for (std::size_t i = 0; i < std::size(masses); ++i) {
@@ -177,18 +177,18 @@ TEST(FilterPeaks, MassesOutsideTheUsualRange) {
         bool kept;
     };
     const Case cases[] = {
-        {"NaN with a range that takes everything", nan, MakeRule(1, 0, 0xFFFFFFFFu, 0.5, 600, 600),
+        {"NaN with a range that takes everything", nan, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.5, 600, 600),
          false},
-        {"NaN with a wrapping window", nan, MakeRule(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
-        {"+inf", inf, MakeRule(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
-        {"-inf", -inf, MakeRule(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
-        {"negative mass", -5.05f, MakeRule(1, 0, 100, 0.0, 100, 100), false},
-        {"negative zero has fraction 0", -0.0f, MakeRule(1, 0, 100, 0.0, 10, 10), true},
-        {"2^31 has fraction 0", 2147483648.0f, MakeRule(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
-        {"2^31 outside an ordinary window", 2147483648.0f, MakeRule(1, 0, 0xFFFFFFFFu, 0.5, 10, 10),
+        {"NaN with a wrapping window", nan, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
+        {"+inf", inf, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
+        {"-inf", -inf, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
+        {"negative mass", -5.05f, MakeMassRange(1, 0, 100, 0.0, 100, 100), false},
+        {"negative zero has fraction 0", -0.0f, MakeMassRange(1, 0, 100, 0.0, 10, 10), true},
+        {"2^31 has fraction 0", 2147483648.0f, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
+        {"2^31 outside an ordinary window", 2147483648.0f, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.5, 10, 10),
          false},
-        {"4e9 has fraction 0", 4.0e9f, MakeRule(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
-        {"largest float below 2^31", largestBelow2p31, MakeRule(1, 0, 0xFFFFFFFFu, 0.0, 10, 10),
+        {"4e9 has fraction 0", 4.0e9f, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
+        {"largest float below 2^31", largestBelow2p31, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10),
          true},
     };
     for (const Case& c : cases) {
@@ -218,7 +218,7 @@ TEST(FilterPeaks, FastPathMatchesLiteralWalk) {
             if (pick(0, 3) == 0) defect = std::round(defect * 100.0) / 100.0;  // exact-ish bounds
             const std::uint32_t above = pick(0, 4) == 0 ? 0 : pick(0, 2) ? pick(0, 100) : pick(0, 3000);
             const std::uint32_t below = pick(0, 4) == 0 ? 0 : pick(0, 2) ? pick(0, 100) : pick(0, 3000);
-            rules.AddEntry(MakeRule(static_cast<std::int32_t>(pick(0, 3)), low, high, defect, above,
+            rules.AddEntry(MakeMassRange(static_cast<std::int32_t>(pick(0, 3)), low, high, defect, above,
                                 below));
         }
         const std::int32_t j = static_cast<std::int32_t>(pick(1, 3));
