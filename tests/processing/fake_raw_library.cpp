@@ -15,6 +15,13 @@ struct Handle {
 std::map<RawHandle, Handle> handles;
 RawHandle nextHandle = 1;
 
+// memcpy that allows the empty arrays of empty scans and channels (null data pointers).
+void CopyBytes(void* to, const void* from, std::size_t n) {
+    if (n != 0) {
+        std::memcpy(to, from, n);
+    }
+}
+
 std::string Ptr(const void* p) { return p == nullptr ? "-" : "p"; }
 
 // Records the call; returns the status the stand-in gives it.
@@ -130,9 +137,9 @@ RawStatus ReadSpectrum(RawHandle r, std::int32_t f, std::int32_t z1, std::int32_
     const auto n = static_cast<std::uint32_t>(sc.masses.size());
     if (masses != nullptr) {
         if (n > *capacity) return kRawCapacityTooSmall;
-        std::memcpy(masses, sc.masses.data(), n * 4u);
-        std::memcpy(intensities, sc.intensities.data(), n * 4u);
-        std::memcpy(bytes, sc.bytes.data(), n);
+        CopyBytes(masses, sc.masses.data(), n * 4u);
+        CopyBytes(intensities, sc.intensities.data(), n * 4u);
+        CopyBytes(bytes, sc.bytes.data(), n);
         if (current->extraPeaksReported != 0) {
             const std::uint32_t claimed = (Load32(sc.info.data()) & 0x80000000u) |
                                           (n + current->extraPeaksReported);
@@ -268,8 +275,8 @@ RawStatus ReadAnalogChrom(RawHandle r, std::int32_t k, std::int32_t one, std::ui
         Call(Format("RawReadAnalogChrom", r, k, one, points, Ptr(arrayB), Ptr(arrayA)));
     if (s != kRawOk) return s;
     const FakeChannel& ch = Input(r)->channels[static_cast<std::size_t>(k)];
-    std::memcpy(arrayB, ch.second.data(), points * 4u);
-    std::memcpy(arrayA, ch.first.data(), points * 4u);
+    CopyBytes(arrayB, ch.second.data(), points * 4u);
+    CopyBytes(arrayA, ch.first.data(), points * 4u);
     return kRawOk;
 }
 
