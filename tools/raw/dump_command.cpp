@@ -60,15 +60,8 @@ RawStatus DumpFunction(RawReadFile& file, std::int32_t f, OutputBuffer& out,
                        std::string& failedStep) {
     const RawHandle handle = file.Handle();
     const std::string where = "function " + std::to_string(f);
-    std::uint8_t record[kFunctionRecordSize];
-    failedStep = where + ": RawReadFuncInfo";
-    RawStatus status = RawReadFuncInfo(handle, f, record, nullptr);
-    if (status != kRawOk) {
-        return status;
-    }
-    const std::uint32_t scans = FunctionRecordScanCount(record);
-    failedStep = where + ": RawReadFuncInit";
-    status = RawReadFuncInit(handle, f, 0, 0, record, file.HeaderBlock());
+    std::uint32_t scans = 0;
+    RawStatus status = BeginFunction(file, f, scans, failedStep);
     if (status != kRawOk) {
         return status;
     }

@@ -34,15 +34,7 @@ RawStatus SummarizeFunction(RawReadFile& file, std::int32_t f, FunctionSummary& 
                             std::string& failedStep) {
     const RawHandle handle = file.Handle();
     const std::string where = "function " + std::to_string(f);
-    std::uint8_t record[kFunctionRecordSize];
-    failedStep = where + ": RawReadFuncInfo";
-    RawStatus status = RawReadFuncInfo(handle, f, record, nullptr);
-    if (status != kRawOk) {
-        return status;
-    }
-    summary.scans = FunctionRecordScanCount(record);
-    failedStep = where + ": RawReadFuncInit";
-    status = RawReadFuncInit(handle, f, 0, 0, record, file.HeaderBlock());
+    RawStatus status = BeginFunction(file, f, summary.scans, failedStep);
     if (status != kRawOk) {
         return status;
     }

@@ -1,6 +1,7 @@
 #include "tools/raw/raw_read_file.h"
 
 #include <new>
+#include <string>
 
 namespace {
 
@@ -93,4 +94,18 @@ std::array<std::uint32_t, 6> ScanHeaderFromInfo(
             LoadU32(info.data() + kScanInfoValue12Offset),
             LoadU32(info.data() + kScanInfoValue36Offset),
             (flags >> 2) & 1u};
+}
+
+RawStatus BeginFunction(RawReadFile& file, std::int32_t f, std::uint32_t& scans,
+                        std::string& failedStep) {
+    const std::string where = "function " + std::to_string(f);
+    std::uint8_t record[kFunctionRecordSize];
+    failedStep = where + ": RawReadFuncInfo";
+    RawStatus status = RawReadFuncInfo(file.Handle(), f, record, nullptr);
+    if (status != kRawOk) {
+        return status;
+    }
+    scans = FunctionRecordScanCount(record);
+    failedStep = where + ": RawReadFuncInit";
+    return RawReadFuncInit(file.Handle(), f, 0, 0, record, file.HeaderBlock());
 }

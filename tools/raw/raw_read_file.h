@@ -34,6 +34,11 @@ class RawReadFile {
 // The function's scan count, from bytes 18..21 of its record.
 std::uint32_t FunctionRecordScanCount(const std::uint8_t* functionRecord);
 
+// Prepares function `f` of `file` for reading its scans (RawReadFuncInfo, RawReadFuncInit) and
+// gives its scan count. On failure `failedStep` names the function and the operation.
+RawStatus BeginFunction(RawReadFile& file, std::int32_t f, std::uint32_t& scans,
+                        std::string& failedStep);
+
 // One scan's peaks and scanInfo. The arrays grow to the largest scan read and are reused, so
 // memory follows the largest scan, not the file.
 struct ScanPeaks {
