@@ -26,6 +26,8 @@ double NumpressFixedPoint(NumpressKind kind, std::span<const std::uint8_t> encod
 // Encodes `values` into `out` (old contents replaced). Linear and slof use `fixedPoint`, the
 // one of the array the values were decoded from, so that values decoded from an encoded array
 // and encoded again decode to exactly the same doubles; a fixedPoint of 0 picks the library's
-// optimal one.
+// optimal one. A value the encoding cannot hold with that fixed point (outside the 32-bit
+// range for linear and pic, negative for pic and slof, beyond 16 bits of logarithm for slof)
+// throws std::range_error: the caller keeps the array in another encoding.
 void NumpressEncode(NumpressKind kind, std::span<const double> values, double fixedPoint,
                     std::vector<std::uint8_t>& out);
