@@ -37,7 +37,9 @@ constexpr auto kDecode1 = MakeDecodeTable(12);
 constexpr auto kDecode2 = MakeDecodeTable(6);
 constexpr auto kDecode3 = MakeDecodeTable(0);
 
-constexpr bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+constexpr bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::uint32_t DecodeGroup(const char* group) {
     return kDecode0[static_cast<unsigned char>(group[0])] |

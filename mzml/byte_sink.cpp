@@ -18,7 +18,7 @@ constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 constexpr int kGzipLevel = 6;
 
 class DescriptorSink final : public ByteSink {
-public:
+  public:
     DescriptorSink(int fd, bool gzip, std::string path)
         : fd_(fd), gzip_(gzip), path_(std::move(path)) {
         buffer_.reserve(kBufferBytes);
@@ -37,8 +37,8 @@ public:
         }
         // 16 + window bits: a gzip wrapper (no name, no time stamp: the output is the same
         // for the same content).
-        if (deflateInit2(&stream_, kGzipLevel, Z_DEFLATED, 16 + MAX_WBITS, 8,
-                         Z_DEFAULT_STRATEGY) != Z_OK) {
+        if (deflateInit2(&stream_, kGzipLevel, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+            Z_OK) {
             return Fail(path_ + ": cannot start gzip compression (out of memory)");
         }
         deflating_ = true;
@@ -90,7 +90,7 @@ public:
     std::uint64_t Offset() const override { return offset_; }
     const std::string& Error() const override { return error_; }
 
-private:
+  private:
     bool Fail(std::string message) {
         error_ = std::move(message);
         return false;

@@ -20,7 +20,7 @@ std::string SystemError(const std::string& path, int error) {
 
 // Owns the descriptor and the chunk buffer that both kinds of source read the file through.
 class FileReader {
-public:
+  public:
     FileReader(int fd, std::string path, std::uint64_t size)
         : fd_(fd), path_(std::move(path)), size_(size), chunk_(kChunkBytes) {}
     ~FileReader() { ::close(fd_); }
@@ -70,7 +70,7 @@ public:
     std::uint64_t Size() const { return size_; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     int fd_;
     std::string path_;
     std::uint64_t size_;
@@ -82,7 +82,7 @@ private:
 };
 
 class PlainSource final : public ByteSource {
-public:
+  public:
     explicit PlainSource(std::unique_ptr<FileReader> file) : file_(std::move(file)) {}
 
     std::ptrdiff_t Read(std::uint8_t* buffer, std::size_t size, std::string& error) override {
@@ -111,7 +111,7 @@ public:
     std::uint64_t FilePosition() const override { return file_->Position(); }
     std::uint64_t FileSize() const override { return file_->Size(); }
 
-private:
+  private:
     std::ptrdiff_t ReadThroughChunk(std::uint8_t* buffer, std::size_t size) {
         if (!file_->Fill(error_)) {
             return -1;
@@ -129,7 +129,7 @@ private:
 };
 
 class GzipSource final : public ByteSource {
-public:
+  public:
     explicit GzipSource(std::unique_ptr<FileReader> file) : file_(std::move(file)) {}
     ~GzipSource() override {
         if (initialised_) {
@@ -172,8 +172,8 @@ public:
                 break;
             }
             stream_.next_in = file_->Data();
-            stream_.avail_in = static_cast<uInt>(std::min(
-                file_->Available(), std::size_t{std::numeric_limits<uInt>::max()}));
+            stream_.avail_in = static_cast<uInt>(
+                std::min(file_->Available(), std::size_t{std::numeric_limits<uInt>::max()}));
             stream_.next_out = buffer;
             stream_.avail_out = static_cast<uInt>(asked);
             const uInt offered = stream_.avail_in;
@@ -204,7 +204,7 @@ public:
     std::uint64_t FilePosition() const override { return file_->Position(); }
     std::uint64_t FileSize() const override { return file_->Size(); }
 
-private:
+  private:
     std::unique_ptr<FileReader> file_;
     z_stream stream_{};
     bool initialised_ = false;

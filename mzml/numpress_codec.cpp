@@ -54,7 +54,10 @@ double ReadFixedPoint(const std::uint8_t* data) {
     return value;
 }
 
-bool UsableFixedPoint(double fixedPoint) { return std::isfinite(fixedPoint) && fixedPoint > 0; }
+// Zero, negative or not finite, the values it divides would come out infinite or NaN.
+bool UsableFixedPoint(double fixedPoint) {
+    return std::isfinite(fixedPoint) && fixedPoint > 0;
+}
 
 // How many values `in` holds once checked well-formed, or false when it is damaged.
 bool CountValues(NumpressKind kind, std::span<const std::uint8_t> in, std::size_t& count) {
@@ -65,17 +68,19 @@ bool CountValues(NumpressKind kind, std::span<const std::uint8_t> in, std::size_
         case NumpressKind::kSlof:
             // Two bytes per value; an odd tail would be read past the end.
             if (in.size() < kFixedPointBytes || (in.size() - kFixedPointBytes) % 2 != 0 ||
-                !UsableFixedPoint(ReadFixedPoint(in.data()))) {
+                (in.size() > kFixedPointBytes && !UsableFixedPoint(ReadFixedPoint(in.data())))) {
                 return false;
             }
             count = (in.size() - kFixedPointBytes) / 2;
             return true;
         case NumpressKind::kLinear:
-            if (in.size() < kFixedPointBytes || !UsableFixedPoint(ReadFixedPoint(in.data()))) {
-                return false;
-            }
+            // An empty array keeps whatever fixed point its writer chose (zero, often): it
+            // divides nothing.
             if (in.size() == kFixedPointBytes) {
                 return true;
+            }
+            if (in.size() < kFixedPointBytes || !UsableFixedPoint(ReadFixedPoint(in.data()))) {
+                return false;
             }
             if (in.size() == kFixedPointBytes + 4) {
                 count = 1;
@@ -84,8 +89,8 @@ bool CountValues(NumpressKind kind, std::span<const std::uint8_t> in, std::size_
             if (in.size() < kLinearHeaderBytes) {
                 return false;
             }
-            if (!CountPackedIntegers(in.data() + kLinearHeaderBytes,
-                                     in.size() - kLinearHeaderBytes, count)) {
+            if (!CountPackedIntegers(in.data() + kLinearHeaderBytes, in.size() - kLinearHeaderBytes,
+                                     count)) {
                 return false;
             }
             count += 2;
@@ -94,8 +99,7 @@ bool CountValues(NumpressKind kind, std::span<const std::uint8_t> in, std::size_
     return false;
 }
 
-std::size_t DecodeWithLibrary(NumpressKind kind, std::span<const std::uint8_t> in,
-                              double* out) {
+std::size_t DecodeWithLibrary(NumpressKind kind, std::span<const std::uint8_t> in, double* out) {
     switch (kind) {
         case NumpressKind::kLinear:
             return numpress::decodeLinear(in.data(), in.size(), out);
@@ -175,8 +179,9 @@ void NumpressEncode(NumpressKind kind, std::span<const double> values, double fi
                                                std::to_string(v));
                     }
                 }
-                const double point =
-                    fixedPoint != 0 ? fixedPoint : numpress::optimalSlofFixedPoint(values.data(), n);
+                const double point = fixedPoint != 0
+                                         ? fixedPoint
+                                         : numpress::optimalSlofFixedPoint(values.data(), n);
                 out.resize(kFixedPointBytes + n * 2);
                 out.resize(numpress::encodeSlof(values.data(), n, out.data(), point));
                 return;

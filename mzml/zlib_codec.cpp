@@ -1,6 +1,7 @@
 #include "mzml/zlib_codec.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -52,6 +53,44 @@ libdeflate_compressor& Compressor() {
     return *compressor;
 }
 
+// libdeflate reads a cut stream on as if zeros followed, so running out of room may also
+// mean the stream is truncated or damaged. zlib's inflate tells them apart, through a small
+// window whose output is thrown away: the work is bounded by the limit, the memory is not
+// touched by it.
+InflateResult TooLargeOrDamaged(std::span<const std::uint8_t> in, std::size_t maxBytes) {
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    std::uint8_t window[1 << 16];
+    std::size_t left = in.size();
+    const std::uint8_t* next = in.data();
+    InflateResult result = InflateResult::kDamaged;
+    for (;;) {
+        if (stream.avail_in == 0 && left > 0) {
+            const auto step = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
+            stream.next_in = const_cast<Bytef*>(next);
+            stream.avail_in = step;
+            next += step;
+            left -= step;
+        }
+        stream.next_out = window;
+        stream.avail_out = sizeof window;
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        if (stream.total_out > maxBytes) {
+            result = InflateResult::kTooLarge;
+            break;
+        }
+        if (status != Z_OK) {
+            // Z_STREAM_END within the limit cannot be (libdeflate found more), Z_BUF_ERROR
+            // is the input running out: all of it is damage.
+            break;
+        }
+    }
+    inflateEnd(&stream);
+    return result;
+}
+
 }  // namespace
 
 InflateResult ZlibInflate(std::span<const std::uint8_t> in, std::size_t maxBytes,
@@ -84,7 +123,7 @@ InflateResult ZlibInflate(std::span<const std::uint8_t> in, std::size_t maxBytes
         }
         if (room == limit) {
             out.clear();
-            return limit == maxBytes ? InflateResult::kTooLarge : InflateResult::kDamaged;
+            return limit == maxBytes ? TooLargeOrDamaged(in, maxBytes) : InflateResult::kDamaged;
         }
         room = room > SIZE_MAX / 4 ? SIZE_MAX : room * 4;
     }
