@@ -157,15 +157,29 @@ long PidOf(const std::string& name, const std::string& prefix) {
         name.compare(name.size() - endingSize, endingSize, kTemporaryEnding) != 0) {
         return 0;
     }
-    long pid = 0;
     std::size_t at = prefix.size();
+    if (prefix == ".") {  // any output: the hash of its name comes first
+        if (name.size() < 19 + endingSize) {
+            return 0;
+        }
+        for (; at < 17; ++at) {
+            if (std::strchr("0123456789abcdef", name[at]) == nullptr) {
+                return 0;
+            }
+        }
+        if (name[at++] != '-') {
+            return 0;
+        }
+    }
+    long pid = 0;
+    const std::size_t digits = at;
     for (; at < name.size() && name[at] >= '0' && name[at] <= '9'; ++at) {
         pid = pid * 10 + (name[at] - '0');
         if (pid > 0x7FFFFFFF) {
             return 0;
         }
     }
-    return at > prefix.size() && at < name.size() && name[at] == '-' ? pid : 0;
+    return at > digits && at < name.size() && name[at] == '-' ? pid : 0;
 }
 
 }  // namespace
@@ -203,14 +217,15 @@ void UnregisterTemporary(const std::string& path) {
     }
 }
 
-void RemoveStaleTemporaries(const std::string& finalPath) {
-    const std::string directory = DirectoryOf(finalPath);
-    const std::string prefix = PrefixFor(finalPath);
+namespace {
+
+// Removes the entries of `directory` that are temporaries of a dead writer and whose name
+// begins with `prefix` ("." alone for any output).
+void RemoveStale(const std::string& directory, const std::string& prefix) {
     std::error_code ec;
     fs::directory_iterator it(directory.empty() ? fs::path(".") : fs::path(directory), ec);
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const long pid = PidOf(name, prefix);
+        const long pid = PidOf(it->path().filename().string(), prefix);
         if (pid <= 0 || pid == ::getpid()) {
             continue;
         }
@@ -221,4 +236,14 @@ void RemoveStaleTemporaries(const std::string& finalPath) {
         std::error_code removeError;
         fs::remove_all(it->path(), removeError);
     }
+}
+
+}  // namespace
+
+void RemoveStaleTemporaries(const std::string& finalPath) {
+    RemoveStale(DirectoryOf(finalPath), PrefixFor(finalPath));
+}
+
+void RemoveStaleTemporariesIn(const std::string& directory) {
+    RemoveStale(directory.empty() || directory.back() == '/' ? directory : directory + "/", ".");
 }
