@@ -13,9 +13,10 @@
 // complete, the failing one stays as far as it was written (and incomplete), later inputs are
 // not touched, and nothing is deleted.
 class CFilterJob {
-  public:
+public:
     // `massRangeList` is the caller's and must outlive the job.
-    explicit CFilterJob(const CMassRangeList* massRangeList, const RawOps& ops = DefaultRawOps());
+    explicit CFilterJob(const CMassRangeList* massRangeList,
+                        const RawOps& ops = DefaultRawOps());
     CFilterJob(const CFilterJob&) = delete;
     CFilterJob& operator=(const CFilterJob&) = delete;
     virtual ~CFilterJob();
@@ -39,7 +40,7 @@ class CFilterJob {
     // After Run: what each finished input gave, in order (the failing one not included).
     const std::vector<FileSummary>& GetSummaries() const { return summaries; }
 
-  private:
+private:
     bool ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock);
     bool CopyAnalogAndProcessInfo(RawHandle readHandle, RawHandle createHandle);
     bool CopyCompanionFiles(const std::string& item);

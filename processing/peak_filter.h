@@ -28,7 +28,7 @@ double MassFraction(double mass);
 // The rules of one function, with their window bounds worked out once. Building one allocates;
 // applying it to a scan does not.
 class FunctionFilter {
-  public:
+public:
     FunctionFilter(const CMassRangeList& rules, std::int32_t function);
 
     // True when the function has no rule, i.e. its scans are copied unfiltered.
@@ -41,7 +41,7 @@ class FunctionFilter {
                         const std::uint8_t* peakBytes, float* keptMasses,
                         std::uint32_t* keptIntensities, std::uint8_t* keptPeakBytes) const;
 
-  private:
+private:
     // Sets bit p % 64 of keep[p / 64] exactly for the masses (of `count`) that some rule
     // keeps; clears the other bits of those words.
     void Decide(const float* masses, std::uint32_t count, std::uint64_t* keep) const;

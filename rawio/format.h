@@ -37,11 +37,11 @@ inline constexpr std::size_t kRecordBlockTarget = 64 * 1024;
 
 // Limits a reader enforces (and a writer respects), so that no file can make the library
 // allocate far beyond its own size or beyond the memory promise.
-inline constexpr std::uint32_t kMaxScansPerFunction = 1u << 20;  // 32 MiB of index
+inline constexpr std::uint32_t kMaxScansPerFunction = 1u << 20;       // 32 MiB of index
 inline constexpr std::uint32_t kMaxExtendedRecords = 1u << 20;
-inline constexpr std::size_t kMaxRecordBlockBytes = 1u << 20;       // one cached block
-inline constexpr std::uint32_t kMaxPeaksPerScan = 0x7FFFFFFFu;      // the scanInfo count field
-inline constexpr std::uint32_t kMaxAnalogPoints = 0xFFFFFFFFu / 8;  // both arrays in one block
+inline constexpr std::size_t kMaxRecordBlockBytes = 1u << 20;          // one cached block
+inline constexpr std::uint32_t kMaxPeaksPerScan = 0x7FFFFFFFu;         // the scanInfo count field
+inline constexpr std::uint32_t kMaxAnalogPoints = 0xFFFFFFFFu / 8;    // both arrays in one block
 inline constexpr std::uint32_t kMaxFunctions = 0xFFFF;
 inline constexpr std::uint32_t kMaxManifestEntries = 3 * kMaxFunctions + 5;
 inline constexpr std::uint32_t kMaxHistoryRecords = 0xFFFF;

@@ -21,7 +21,7 @@ RawHandle NextHandleValue();
 
 template <typename T>
 class HandleTable {
-  public:
+public:
     RawStatus Insert(std::shared_ptr<T> object, RawHandle* handle) {
         std::lock_guard<std::mutex> lock(mutex);
         if (objects.size() >= kMaxOpenHandles) {
@@ -59,7 +59,7 @@ class HandleTable {
         return objects.size();
     }
 
-  private:
+private:
     mutable std::mutex mutex;
     std::unordered_map<RawHandle, std::shared_ptr<T>> objects;
 };

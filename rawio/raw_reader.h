@@ -17,7 +17,7 @@
 namespace rawio {
 
 class RawReader {
-  public:
+public:
     static RawStatus Open(const char* path, std::shared_ptr<RawReader>* reader);
 
     RawStatus ReadHeader(void* headerRecord, void* headerBlock, std::uint16_t* functionCount,
@@ -41,11 +41,12 @@ class RawReader {
                            void* arrayB, void* arrayA);
     RawStatus ProcessInfo(void* processInfo, void* processRecords);
 
-  private:
+private:
     std::string PathOf(const std::string& name) const;
     bool ValidFunction(std::int32_t function) const;
     // Scan count and scan file code from the stored function record.
-    RawStatus StoredFunction(std::uint32_t function, std::uint32_t* scanCount, std::uint32_t* code);
+    RawStatus StoredFunction(std::uint32_t function, std::uint32_t* scanCount,
+                             std::uint32_t* code);
     RawStatus OpenAnalog();
 
     std::string directory;

@@ -17,7 +17,7 @@
 namespace rawio {
 
 class RawWriter {
-  public:
+public:
     static RawStatus Open(const char* path, std::shared_ptr<RawWriter>* writer);
 
     RawStatus CreateHeader(const void* headerRecord, const void* headerBlock);
@@ -43,16 +43,9 @@ class RawWriter {
     // Completes the file: removes stale library files and writes the completion record.
     RawStatus Close();
 
-  private:
-    enum class Stage {
-        kOpened,
-        kFunctions,
-        kTableWritten,
-        kAnalogInfo,
-        kAnalogData,
-        kAnalogDone,
-        kHistoryDone
-    };
+private:
+    enum class Stage { kOpened, kFunctions, kTableWritten, kAnalogInfo, kAnalogData, kAnalogDone,
+                       kHistoryDone };
     enum class Phase { kNone, kScanning, kScansEnded, kExtended, kDone };
 
     RawStatus CheckFunction(std::int32_t function, std::int32_t zero) const;

@@ -17,12 +17,12 @@ namespace rawio {
 struct RecordLayout {
     FileKind kind;
     std::size_t recordSize;
-    std::size_t leadSize;  // 0: no lead block
+    std::size_t leadSize;      // 0: no lead block
     std::uint32_t maxRecords;
 };
 
 class RecordWriter {
-  public:
+public:
     RawStatus Create(const std::string& path, const RecordLayout& layout);
     RawStatus WriteLead(const void* lead);  // first, when the layout has a lead block
     RawStatus Append(const void* record);
@@ -30,7 +30,7 @@ class RecordWriter {
     std::uint64_t Count() const { return count; }
     bool IsOpen() const { return open; }
 
-  private:
+private:
     TableWriter table;
     RecordLayout layout{};
     std::size_t perBlock = 0;
@@ -40,7 +40,7 @@ class RecordWriter {
 };
 
 class RecordReader {
-  public:
+public:
     RawStatus Open(const std::string& path, const RecordLayout& layout,
                    const FileSummary* expected);
     bool IsOpen() const { return open; }
@@ -50,7 +50,7 @@ class RecordReader {
     // Record `i`, from 0.
     RawStatus Read(std::uint64_t i, void* record);
 
-  private:
+private:
     TableReader table;
     RecordLayout layout{};
     std::uint32_t perBlock = 0;

@@ -27,7 +27,7 @@ RawStatus DecodeScanHeader(const void* scanHeader, ScanHeaderFields* fields);
 void FillScanInfo(const ScanHeaderFields& fields, std::uint32_t peakCount, void* scanInfo);
 
 class ScanWriter {
-  public:
+public:
     RawStatus Create(const std::string& path, std::int32_t scanFileCode);
     RawStatus Append(const ScanHeaderFields& fields, std::uint32_t peakCount, const float* masses,
                      const std::uint32_t* intensities, const std::uint8_t* peakBytes);
@@ -35,13 +35,13 @@ class ScanWriter {
     std::uint32_t Count() const { return table.EntryCount(); }
     std::int32_t Code() const { return code; }
 
-  private:
+private:
     TableWriter table;
     std::int32_t code = 0;
 };
 
 class ScanReader {
-  public:
+public:
     // Checks the index against the function record: its scan count and scan file code.
     RawStatus Open(const std::string& path, const FileSummary& expected,
                    std::uint32_t expectedCount, std::uint32_t expectedCode);
@@ -51,7 +51,7 @@ class ScanReader {
     RawStatus ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t* intensities,
                         std::uint8_t* peakBytes);
 
-  private:
+private:
     TableReader table;
     std::vector<std::uint8_t> window;  // recent stretch of the data region
     std::uint64_t windowStart = 0;
