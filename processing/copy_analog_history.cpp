@@ -7,14 +7,14 @@
 namespace {
 
 class Copier {
-public:
+  public:
     Copier(const RawOps& rawOps, RawHandle readHandle, RawHandle createHandle,
            RunFailure& failureOut)
         : ops(rawOps), r(readHandle), w(createHandle), failure(failureOut) {}
 
     bool Run() { return CopyAnalog() && CopyHistory(); }
 
-private:
+  private:
     bool CopyAnalog() {
         std::uint16_t count = 0;
         const RawStatus status = ops.ReadAnalogNumber(r, &count);
@@ -64,9 +64,8 @@ private:
         if (!Ok(ops.ReadProcInfo(r, processInfo, nullptr), "RawReadProcInfo", -1)) {
             return false;
         }
-        const std::size_t records =
-            std::size_t{processInfo[kProcessInfoCountOffset]} |
-            (std::size_t{processInfo[kProcessInfoCountOffset + 1]} << 8);
+        const std::size_t records = std::size_t{processInfo[kProcessInfoCountOffset]} |
+                                    (std::size_t{processInfo[kProcessInfoCountOffset + 1]} << 8);
         if (records == 0) {
             return true;
         }
@@ -83,6 +82,7 @@ private:
         failure.operation = operation;
         failure.status = status;
         failure.text = ops.StatusText(status);
+        failure.detail = ops.LastErrorDetail();
         failure.where = channel >= 0 ? "analog channel " + std::to_string(channel) : "";
         return false;
     }

@@ -44,9 +44,9 @@ struct PeakArrays {
 };
 
 class FunctionCopier {
-public:
-    FunctionCopier(const CopyContext& context, std::int32_t function,
-                   FunctionSummary& summaryOut, RunFailure& failureOut)
+  public:
+    FunctionCopier(const CopyContext& context, std::int32_t function, FunctionSummary& summaryOut,
+                   RunFailure& failureOut)
         : c(context), j(function), summary(summaryOut), failure(failureOut) {}
 
     bool Run(std::uint8_t* tableSlot) {
@@ -62,17 +62,17 @@ public:
                 "RawReadFuncInit")) {
             return false;
         }
-        const auto scanFileCode = static_cast<std::int32_t>(
-            (LoadU32(functionRecord + kFunctionRecordScanCodeWord) >>
-             kFunctionRecordScanCodeShift) &
-            kFunctionRecordScanCodeMask);
+        const auto scanFileCode =
+            static_cast<std::int32_t>((LoadU32(functionRecord + kFunctionRecordScanCodeWord) >>
+                                       kFunctionRecordScanCodeShift) &
+                                      kFunctionRecordScanCodeMask);
         if (!Ok(c.ops.CreateScanFile(c.createHandle, j, 0, scanFileCode), "RawCreateScanFile")) {
             return false;
         }
         std::uint8_t statsFile[kStatsFileSize] = {};
         bool hasStats = false;
-        if (!Optional(c.ops.ReadGetStatsFile(c.readHandle, j, 0, statsFile),
-                      "RawReadGetStatsFile", hasStats)) {
+        if (!Optional(c.ops.ReadGetStatsFile(c.readHandle, j, 0, statsFile), "RawReadGetStatsFile",
+                      hasStats)) {
             return false;
         }
         if (hasStats && !Ok(c.ops.StatsCreateFile(c.createHandle, j, 0), "RawStatsCreateFile")) {
@@ -82,8 +82,8 @@ public:
 
         const std::uint32_t scanCount = LoadU32(functionRecord + kFunctionRecordScanCountOffset);
         for (std::uint32_t i = 1; i <= scanCount; ++i) {
-            if (!CopyScan(static_cast<std::int32_t>(i), scanFileCode, unfiltered, filter,
-                          hasStats, statsFile)) {
+            if (!CopyScan(static_cast<std::int32_t>(i), scanFileCode, unfiltered, filter, hasStats,
+                          statsFile)) {
                 return false;
             }
             ++summary.scans;
@@ -111,7 +111,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool CopyScan(std::int32_t scan, std::int32_t scanFileCode, bool unfiltered,
                   const FunctionFilter& filter, bool hasStats, std::uint8_t* statsFile) {
         scanIndex = scan;
@@ -136,8 +136,8 @@ private:
             // The arrays hold n peaks; a library that claims more has either overrun them or
             // would have the write read past them.
             return Fail("RawReadSpectrum", kRawOk,
-                        "the library reported " + std::to_string(read) +
-                            " peaks for arrays of " + std::to_string(n));
+                        "the library reported " + std::to_string(read) + " peaks for arrays of " +
+                            std::to_string(n));
         }
         std::uint8_t scanHeader[kScanHeaderSize];
         BuildScanHeader(scanInfo, scanHeader);
@@ -155,9 +155,9 @@ private:
                 filter.Apply(read, peaks.masses.get(), peaks.intensities.get(), peaks.bytes.get(),
                              kept.masses.get(), kept.intensities.get(), kept.bytes.get());
             summary.peaksKept += k;
-            written = c.ops.CreateScansEx(c.createHandle, j, 0, scanFileCode, scanHeader, k,
-                                          kept.masses.get(), kept.intensities.get(),
-                                          kept.bytes.get(), 1);
+            written =
+                c.ops.CreateScansEx(c.createHandle, j, 0, scanFileCode, scanHeader, k,
+                                    kept.masses.get(), kept.intensities.get(), kept.bytes.get(), 1);
         }
         if (!Ok(written, "RawCreateScansEx")) {
             return false;
@@ -177,17 +177,24 @@ private:
     // damaged file, say) must not pass for absent data and fails the copy.
     bool Optional(RawStatus status, const char* operation, bool& present) {
         present = status == kRawOk;
-        return present || status == kRawNoData || Fail(operation, status, c.ops.StatusText(status));
+        return present || status == kRawNoData || LibraryFailed(operation, status);
     }
 
     bool Ok(RawStatus status, const char* operation) {
-        return status == kRawOk || Fail(operation, status, c.ops.StatusText(status));
+        return status == kRawOk || LibraryFailed(operation, status);
+    }
+
+    bool LibraryFailed(const char* operation, RawStatus status) {
+        Fail(operation, status, c.ops.StatusText(status));
+        failure.detail = c.ops.LastErrorDetail();
+        return false;
     }
 
     bool Fail(const char* operation, RawStatus status, const std::string& text) {
         failure.operation = operation;
         failure.status = status;
         failure.text = text;
+        failure.detail.clear();
         failure.where = "function " + std::to_string(j);
         if (scanIndex > 0) {
             failure.where += ", scan " + std::to_string(scanIndex);

@@ -12,13 +12,13 @@ namespace {
 
 // Hides the progress at every end of a run, an exception passing through included.
 class ProgressShown {
-public:
+  public:
     explicit ProgressShown(RunProgress& shown) : progress(shown) { progress.Show(); }
     ~ProgressShown() { progress.Hide(); }
     ProgressShown(const ProgressShown&) = delete;
     ProgressShown& operator=(const ProgressShown&) = delete;
 
-private:
+  private:
     RunProgress& progress;
 };
 
@@ -107,7 +107,8 @@ bool CFilterJob::Run() {
 bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock) {
     FileSummary summary;
     summary.input = item;
-    summary.output = OutputPathFor(item, suffix);
+    // "x.raw/", as shell completion writes it, names x.raw.
+    summary.output = OutputPathFor(WithoutTrailingSlashes(item), suffix);
     // Checked before anything is opened, so a refused output never touches the input.
     const std::string refusal = CheckOutputPath(item, summary.output);
     if (!refusal.empty()) {
@@ -164,7 +165,10 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
         !Check(ops.ReadClose(handles.TakeRead()), "RawReadClose")) {
         return false;
     }
-    CopyCompanionFiles(item);
+    // Reported complete only with its companion files there.
+    if (!CopyCompanionFiles(item)) {
+        return false;
+    }
     summaries.push_back(std::move(summary));
     return true;
 }
@@ -174,8 +178,16 @@ bool CFilterJob::CopyAnalogAndProcessInfo(RawHandle readHandle, RawHandle create
 }
 
 bool CFilterJob::CopyCompanionFiles(const std::string& item) {
-    ::CopyCompanionFiles(item, OutputPathFor(item, suffix));
-    return true;
+    std::string error;
+    if (::CopyCompanionFiles(item, OutputPathFor(WithoutTrailingSlashes(item), suffix), error)) {
+        return true;
+    }
+    failure.operation = "copying companion files";
+    failure.status = kRawOk;
+    failure.text = error;
+    failure.detail.clear();
+    failure.where.clear();
+    return false;
 }
 
 bool CFilterJob::Check(RawStatus status, const char* operation) {
@@ -185,6 +197,7 @@ bool CFilterJob::Check(RawStatus status, const char* operation) {
     failure.operation = operation;
     failure.status = status;
     failure.text = ops.StatusText(status);
+    failure.detail = ops.LastErrorDetail();
     failure.where.clear();
     return false;
 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace fs = std::filesystem;
+
 PathParts SplitPath(const std::string& path) {
     PathParts parts;
     std::size_t start = 0;
@@ -39,6 +41,14 @@ std::string OutputPathFor(const std::string& input, const std::string& suffix) {
     return JoinPath(parts);
 }
 
+std::string WithoutTrailingSlashes(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    return trimmed;
+}
+
 std::string CheckOutputPath(const std::string& input, const std::string& output) {
     const PathParts parts = SplitPath(output);
     if (parts.name.size() + parts.extension.size() > kMaxNameBytes) {
@@ -52,6 +62,10 @@ std::string CheckOutputPath(const std::string& input, const std::string& output)
     std::error_code ec;
     if (output == input || std::filesystem::equivalent(input, output, ec)) {
         return "the output path is the input itself (is the suffix empty?)";
+    }
+    if (fs::is_symlink(fs::symlink_status(output, ec))) {
+        return "the output path " + output +
+               " is a symbolic link; an output is never written through a link";
     }
     return {};
 }

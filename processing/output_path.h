@@ -18,9 +18,13 @@ std::string JoinPath(const PathParts& parts);
 // beside the input (C:\d\a.b.raw with _BRV gives C:\d\a.b_BRV.raw).
 std::string OutputPathFor(const std::string& input, const std::string& suffix);
 
+// `path` without trailing "/" ("/" itself stays), so that "x.raw/" is named like "x.raw".
+std::string WithoutTrailingSlashes(const std::string& path);
+
 // This platform's limits on what the run may create.
 inline constexpr std::size_t kMaxNameBytes = 255;
 inline constexpr std::size_t kMaxPathBytes = 4095;
 
-// Empty when the output path may be used; otherwise why not (too long, or the input itself).
+// Empty when the output path may be used; otherwise why not (too long, the input itself, or
+// a symbolic link, which an output never writes through).
 std::string CheckOutputPath(const std::string& input, const std::string& output);

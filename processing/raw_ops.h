@@ -40,6 +40,7 @@ struct RawOps {
     decltype(&RawReadClose) ReadClose;
     decltype(&RawCreateAbandon) CreateAbandon;
     decltype(&RawStatusText) StatusText;
+    decltype(&RawLastErrorDetail) LastErrorDetail;
 };
 
 // The table of our own raw data library.

@@ -7,5 +7,8 @@ std::string RunFailure::Describe() const {
         message += " (" + where + ")";
     }
     message += " failed: " + text;
+    if (!detail.empty() && detail != text) {
+        message += "; " + detail;
+    }
     return message;
 }

@@ -10,12 +10,15 @@
 // library (or the run's own check) said about it.
 struct RunFailure {
     std::string input;
-    std::string operation;  // a library operation ("RawReadSpectrum") or a check of the run
+    std::string operation;      // a library operation ("RawReadSpectrum") or a check of the run
     RawStatus status = kRawOk;  // the library's status; kRawOk for a failed check of the run
-    std::string text;       // the library's status text, or the check's explanation
-    std::string where;      // "function 2, scan 17", or empty
+    std::string text;           // the library's status text, or the check's explanation
+    std::string where;          // "function 2, scan 17", or empty
+    // What the library knows beyond its status (RawLastErrorDetail): the file, the check
+    // that failed, the system's reason. Empty when there is no more to say.
+    std::string detail;
 
-    // One sentence for messages: input, operation, place and text.
+    // One sentence for messages: input, operation, place, text and detail.
     std::string Describe() const;
 };
 

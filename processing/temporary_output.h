@@ -23,3 +23,7 @@ void UnregisterTemporary(const std::string& path);
 // Removes the temporaries of `finalPath` whose writing process no longer runs (files, or
 // directory trees for raw data outputs). Errors are ignored: a leftover stays a leftover.
 void RemoveStaleTemporaries(const std::string& finalPath);
+
+// The same for every output of `directory`: the temporaries of any final name whose writing
+// process no longer runs.
+void RemoveStaleTemporariesIn(const std::string& directory);

@@ -54,12 +54,13 @@ RawStatus AnalogReader::Open(const std::string& path, const FileSummary& expecte
     }
     if (table.Aux() > 0xFFFF || table.EntryCount() != table.Aux() + 1 ||
         table.Block(0).length != table.Aux() * kChannelInfoSize) {
-        return kRawCorrupt;
+        return table.Corrupt("its channel count does not fit its blocks");
     }
     count = static_cast<std::uint16_t>(table.Aux());
     for (std::uint32_t i = 1; i < table.EntryCount(); ++i) {
         if (table.Block(i).length % kBytesPerPoint != 0) {
-            return kRawCorrupt;
+            return table.Corrupt("channel " + std::to_string(i - 1) +
+                                 " is not a whole number of points");
         }
     }
     return kRawOk;
@@ -86,7 +87,10 @@ RawStatus AnalogReader::ReadArrays(std::uint16_t channel, void* arrayA, void* ar
     const BlockEntry block = table.Block(std::uint32_t{channel} + 1);
     const std::size_t half = block.length / 2;
     if (half == 0) {
-        return ChecksumMatches(block.crc, 0) ? kRawOk : kRawCorrupt;
+        return ChecksumMatches(block.crc, 0)
+                   ? kRawOk
+                   : table.Corrupt("the checksum of channel " + std::to_string(channel) +
+                                   " does not match");
     }
     RawStatus status = kRawOk;
     if ((status = table.ReadAt(block.offset, arrayA, half)) != kRawOk ||
@@ -94,7 +98,8 @@ RawStatus AnalogReader::ReadArrays(std::uint16_t channel, void* arrayA, void* ar
         return status;
     }
     if (!ChecksumMatches(block.crc, Crc32cExtend(Crc32c(arrayA, half), arrayB, half))) {
-        return kRawCorrupt;
+        return table.Corrupt("the checksum of channel " + std::to_string(channel) +
+                             " does not match");
     }
     SwapWordsToLittleEndian(arrayA, half / 4);
     SwapWordsToLittleEndian(arrayB, half / 4);

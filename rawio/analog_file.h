@@ -12,26 +12,26 @@
 namespace rawio {
 
 class AnalogWriter {
-public:
+  public:
     RawStatus Create(const std::string& path, std::uint16_t channelCount,
                      const std::vector<std::uint8_t>& channelInfos);
     RawStatus AppendChannel(std::uint32_t pointCount, const void* arrayA, const void* arrayB);
     RawStatus Finish(FileSummary* summary);
 
-private:
+  private:
     TableWriter table;
     std::uint16_t count = 0;
 };
 
 class AnalogReader {
-public:
+  public:
     RawStatus Open(const std::string& path, const FileSummary& expected);
     std::uint16_t ChannelCount() const { return count; }
     std::uint32_t PointCount(std::uint16_t channel) const;
     RawStatus ReadInfo(std::uint16_t channel, void* channelInfo);
     RawStatus ReadArrays(std::uint16_t channel, void* arrayA, void* arrayB);
 
-private:
+  private:
     TableReader table;
     std::uint16_t count = 0;
     std::vector<std::uint8_t> infos;  // loaded on first use

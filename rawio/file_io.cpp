@@ -7,6 +7,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <utility>
+
+#include "rawio/error_detail.h"
 
 namespace rawio {
 namespace {
@@ -29,7 +32,7 @@ int NextOperation() {
     return 0;
 }
 
-RawStatus FromErrno(int error) {
+RawStatus StatusOf(int error) {
     switch (error) {
         case ENOENT:
             return kRawNotFound;
@@ -42,6 +45,28 @@ RawStatus FromErrno(int error) {
     }
 }
 
+// The status for a refused system call, with the path, the action and the reason noted.
+RawStatus Refused(const std::string& path, const char* action, int error) {
+    return NoteSystemFailure(StatusOf(error), path, action, error);
+}
+
+// The same, when the status is fixed whatever the errno.
+RawStatus RefusedAs(RawStatus status, const std::string& path, const char* action, int error) {
+    return NoteSystemFailure(status, path, action, error);
+}
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "a directory";
+    if (S_ISFIFO(mode))
+        return "a pipe";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    return "not a regular file";
+}
+
 }  // namespace
 
 void SetIoFaultPlan(const IoFaultPlan& plan) {
@@ -51,19 +76,32 @@ void SetIoFaultPlan(const IoFaultPlan& plan) {
     operationCount = 0;
 }
 
-std::uint64_t IoOperationCount() { return operationCount.load(); }
+std::uint64_t IoOperationCount() {
+    return operationCount.load();
+}
 
 RawStatus StatPath(const std::string& path, PathKind* kind) {
     if (const int e = NextOperation()) {
-        return FromErrno(e == ENOENT ? EIO : e);
+        return Refused(path, "cannot look at it", e == ENOENT ? EIO : e);
     }
+    // Not followed: a link in place of a raw data directory could lead a writer into another
+    // acquisition, so a link is "something else" and is refused like a plain file.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+    if (::lstat(path.c_str(), &st) != 0) {
         if (errno == ENOENT) {
             *kind = PathKind::kMissing;
             return kRawOk;
         }
-        return FromErrno(errno);
+        return Refused(path, "cannot look at it", errno);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        if (::stat(path.c_str(), &target) != 0) {
+            *kind = PathKind::kBrokenLink;
+        } else {
+            *kind = S_ISDIR(target.st_mode) ? PathKind::kLinkToDirectory : PathKind::kOther;
+        }
+        return kRawOk;
     }
     *kind = S_ISDIR(st.st_mode) ? PathKind::kDirectory : PathKind::kOther;
     return kRawOk;
@@ -71,21 +109,21 @@ RawStatus StatPath(const std::string& path, PathKind* kind) {
 
 RawStatus MakeDirectory(const std::string& path) {
     if (const int e = NextOperation()) {
-        return FromErrno(e);
+        return Refused(path, "cannot create the directory", e);
     }
     if (::mkdir(path.c_str(), 0777) != 0) {
-        return FromErrno(errno);
+        return Refused(path, "cannot create the directory", errno);
     }
     return kRawOk;
 }
 
 RawStatus ListDirectory(const std::string& path, std::vector<std::string>* names) {
     if (const int e = NextOperation()) {
-        return FromErrno(e);
+        return Refused(path, "cannot list the directory", e);
     }
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) {
-        return FromErrno(errno);
+        return Refused(path, "cannot list the directory", errno);
     }
     names->clear();
     errno = 0;
@@ -97,44 +135,46 @@ RawStatus ListDirectory(const std::string& path, std::vector<std::string>* names
     }
     const int error = errno;
     ::closedir(dir);
-    return error == 0 ? kRawOk : FromErrno(error);
+    return error == 0 ? kRawOk : Refused(path, "cannot list the directory", error);
 }
 
 RawStatus RemoveFile(const std::string& path) {
     if (const int e = NextOperation()) {
-        return FromErrno(e);
+        return Refused(path, "cannot remove it", e);
     }
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-        return FromErrno(errno);
+        return Refused(path, "cannot remove it", errno);
     }
     return kRawOk;
 }
 
 RawStatus RenameFile(const std::string& from, const std::string& to) {
     if (const int e = NextOperation()) {
-        return FromErrno(e);
+        return Refused(from, ("cannot rename it to " + to).c_str(), e);
     }
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        return FromErrno(errno);
+        return Refused(from, ("cannot rename it to " + to).c_str(), errno);
     }
     return kRawOk;
 }
 
 RawStatus SyncDirectory(const std::string& path) {
     if (const int e = NextOperation()) {
-        return FromErrno(e);
+        return Refused(path, "cannot flush the directory", e);
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return FromErrno(errno);
+        return Refused(path, "cannot open the directory", errno);
     }
     const int rc = ::fsync(fd);
     const int error = errno;
     ::close(fd);
-    return rc == 0 ? kRawOk : FromErrno(error);
+    return rc == 0 ? kRawOk : Refused(path, "cannot flush the directory", error);
 }
 
-File::File(File&& other) noexcept : fd(other.fd) { other.fd = -1; }
+File::File(File&& other) noexcept : fd(other.fd), path(std::move(other.path)) {
+    other.fd = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -142,6 +182,7 @@ File& File::operator=(File&& other) noexcept {
             ::close(fd);
         }
         fd = other.fd;
+        path = std::move(other.path);
         other.fd = -1;
     }
     return *this;
@@ -155,48 +196,63 @@ File::~File() {
 
 RawStatus File::OpenForRead(const std::string& path, File* out) {
     if (const int e = NextOperation()) {
-        return FromErrno(e == ENOENT ? EIO : e);
+        return Refused(path, "cannot open it", e == ENOENT ? EIO : e);
     }
-    const int newFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer forever.
+    const int newFd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (newFd < 0) {
-        return FromErrno(errno);
+        return Refused(path, "cannot open it", errno);
+    }
+    struct stat st {};
+    if (::fstat(newFd, &st) != 0) {
+        const int error = errno;
+        ::close(newFd);
+        return Refused(path, "cannot look at it", error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(newFd);
+        return NoteFailure(kRawNotRawFile,
+                           path + ": is " + KindOf(st.st_mode) + ", not a regular file");
     }
     *out = File();
     out->fd = newFd;
+    out->path = path;
     return kRawOk;
 }
 
 RawStatus File::Create(const std::string& path, File* out) {
     if (const int e = NextOperation()) {
-        return FromErrno(e == ENOENT ? EIO : e);
+        return Refused(path, "cannot create it", e == ENOENT ? EIO : e);
     }
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-        return FromErrno(errno);
+        return Refused(path, "cannot replace it", errno);
     }
     const int newFd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (newFd < 0) {
-        return FromErrno(errno == ENOENT ? EIO : errno);
+        return RefusedAs(errno == ENOMEM ? kRawOutOfMemory : kRawIoError, path, "cannot create it",
+                         errno);
     }
     *out = File();
     out->fd = newFd;
+    out->path = path;
     return kRawOk;
 }
 
 RawStatus File::Size(std::uint64_t* size) {
     if (const int e = NextOperation()) {
-        return FromErrno(e);
+        return Refused(path, "cannot learn its size", e);
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        return FromErrno(errno);
+        return Refused(path, "cannot learn its size", errno);
     }
     *size = static_cast<std::uint64_t>(st.st_size);
     return kRawOk;
 }
 
 RawStatus File::ReadAt(std::uint64_t offset, void* dst, std::size_t size) {
-    if (NextOperation() != 0) {
-        return kRawIoError;
+    if (const int e = NextOperation()) {
+        return RefusedAs(kRawIoError, path, "cannot read it", e);
     }
     auto* p = static_cast<char*>(dst);
     while (size > 0) {
@@ -205,10 +261,11 @@ RawStatus File::ReadAt(std::uint64_t offset, void* dst, std::size_t size) {
             if (errno == EINTR) {
                 continue;
             }
-            return kRawIoError;
+            return RefusedAs(kRawIoError, path, "cannot read it", errno);
         }
         if (n == 0) {
-            return kRawCorrupt;
+            return NoteFailure(kRawCorrupt, path + ": ends at byte " + std::to_string(offset) +
+                                                ", before the data it lists");
         }
         p += n;
         size -= static_cast<std::size_t>(n);
@@ -222,7 +279,7 @@ RawStatus File::Write(const void* src, std::size_t size) {
     if (const int e = NextOperation()) {
         // A full disk typically takes part of the data before refusing the rest.
         [[maybe_unused]] const ssize_t ignored = ::write(fd, p, size / 2);
-        return e == ENOMEM ? kRawOutOfMemory : kRawIoError;
+        return RefusedAs(e == ENOMEM ? kRawOutOfMemory : kRawIoError, path, "cannot write it", e);
     }
     while (size > 0) {
         const ssize_t n = ::write(fd, p, size);
@@ -230,10 +287,10 @@ RawStatus File::Write(const void* src, std::size_t size) {
             if (errno == EINTR) {
                 continue;
             }
-            return kRawIoError;
+            return RefusedAs(kRawIoError, path, "cannot write it", errno);
         }
         if (n == 0) {
-            return kRawIoError;
+            return RefusedAs(kRawIoError, path, "cannot write it", ENOSPC);
         }
         p += n;
         size -= static_cast<std::size_t>(n);
@@ -242,10 +299,11 @@ RawStatus File::Write(const void* src, std::size_t size) {
 }
 
 RawStatus File::Sync() {
-    if (NextOperation() != 0) {
-        return kRawIoError;
+    if (const int e = NextOperation()) {
+        return RefusedAs(kRawIoError, path, "cannot flush it to disk", e);
     }
-    return ::fdatasync(fd) == 0 ? kRawOk : kRawIoError;
+    return ::fdatasync(fd) == 0 ? kRawOk
+                                : RefusedAs(kRawIoError, path, "cannot flush it to disk", errno);
 }
 
 void File::StartWriteback(std::uint64_t offset, std::uint64_t size) {
@@ -266,8 +324,12 @@ RawStatus File::Close() {
     fd = -1;
     const int e = NextOperation();
     const int rc = ::close(oldFd);
-    if (e != 0 || rc != 0) {
-        return kRawIoError;
+    const int error = errno;
+    if (e != 0) {
+        return RefusedAs(kRawIoError, path, "cannot close it", e);
+    }
+    if (rc != 0) {
+        return RefusedAs(kRawIoError, path, "cannot close it", error);
     }
     return kRawOk;
 }

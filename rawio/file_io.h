@@ -12,7 +12,8 @@
 
 namespace rawio {
 
-enum class PathKind { kMissing, kDirectory, kOther };
+// Links are not followed: a link to a directory is told apart from a directory.
+enum class PathKind { kMissing, kDirectory, kLinkToDirectory, kBrokenLink, kOther };
 
 RawStatus StatPath(const std::string& path, PathKind* kind);
 // A missing parent gives kRawNotFound.
@@ -25,7 +26,7 @@ RawStatus RenameFile(const std::string& from, const std::string& to);
 RawStatus SyncDirectory(const std::string& path);
 
 class File {
-public:
+  public:
     File() = default;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
@@ -33,13 +34,16 @@ public:
     File& operator=(File&& other) noexcept;
     ~File();  // closes without reporting; call Close to learn of errors
 
-    // A missing file gives kRawNotFound.
+    // A missing file gives kRawNotFound; anything but a regular file (a directory, a pipe, a
+    // device) gives kRawNotRawFile. The open never blocks, so a pipe cannot hang a reader.
     static RawStatus OpenForRead(const std::string& path, File* out);
     // Creates a new, empty file under `path`. An existing file of that name is unlinked first,
     // so a reader that still has the old one open keeps reading the old bytes.
     static RawStatus Create(const std::string& path, File* out);
 
     bool IsOpen() const { return fd >= 0; }
+    // The path the file was opened or created under, for failure details.
+    const std::string& Path() const { return path; }
     RawStatus Size(std::uint64_t* size);
     // Reads exactly `size` bytes; a file that ends earlier gives kRawCorrupt.
     RawStatus ReadAt(std::uint64_t offset, void* dst, std::size_t size);
@@ -53,8 +57,9 @@ public:
     void StartWriteback(std::uint64_t offset, std::uint64_t size);
     RawStatus Close();
 
-private:
+  private:
     int fd = -1;
+    std::string path;
 };
 
 // Test hook. With failAt = N > 0 the N-th operation from now fails (with `error` as errno),

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rawio/byte_order.h"
+#include "rawio/error_detail.h"
 
 namespace rawio {
 namespace {
@@ -14,7 +15,8 @@ namespace {
 // the segments are deflated. Eliding the zero runs before deflating makes both directions
 // cost little more than a memset of the block.
 constexpr std::size_t kMinZeroRun = 32;
-constexpr std::size_t kMaxSegmentStream = kHeaderBlockSize + 8 * (kHeaderBlockSize / kMinZeroRun + 2);
+constexpr std::size_t kMaxSegmentStream =
+    kHeaderBlockSize + 8 * (kHeaderBlockSize / kMinZeroRun + 2);
 // No deflate stream expands by more than this (a 258-byte match costs at least 2 bits), so a
 // stated stream length beyond it cannot be true and is refused before it is allocated.
 constexpr std::size_t kMaxDeflateRatio = 1032;
@@ -113,11 +115,11 @@ RawStatus ReadHeaderFile(const std::string& path, const FileSummary& expected, v
         return status;
     }
     const std::size_t streamSize = table.Aux();
-    if (table.EntryCount() != 2 || table.Block(0).length != kHeaderRecordSize ||
-        streamSize < 8 || streamSize > kMaxSegmentStream ||
+    if (table.EntryCount() != 2 || table.Block(0).length != kHeaderRecordSize || streamSize < 8 ||
+        streamSize > kMaxSegmentStream ||
         table.Block(1).length > compressBound(static_cast<uLong>(streamSize)) ||
         streamSize > std::size_t{table.Block(1).length} * kMaxDeflateRatio) {
-        return kRawCorrupt;
+        return table.Corrupt("its blocks or the length of its header block stream do not hold");
     }
     std::vector<std::uint8_t> packed(table.Block(1).length);
     if ((status = table.ReadBlock(1, packed.data())) != kRawOk) {
@@ -131,10 +133,10 @@ RawStatus ReadHeaderFile(const std::string& path, const FileSummary& expected, v
         return kRawOutOfMemory;
     }
     if (rc != Z_OK || unpackedSize != streamSize || packedSize != packed.size()) {
-        return kRawCorrupt;
+        return table.Corrupt("its header block does not inflate to the length it gives");
     }
     if ((status = RestoreZeroRuns(stream, static_cast<std::uint8_t*>(headerBlock))) != kRawOk) {
-        return status;
+        return table.Corrupt("its header block stream does not restore to a whole block");
     }
     return table.ReadBlock(0, headerRecord);
 }

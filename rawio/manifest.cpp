@@ -1,6 +1,7 @@
 #include "rawio/manifest.h"
 
 #include "rawio/byte_order.h"
+#include "rawio/error_detail.h"
 #include "rawio/file_names.h"
 
 namespace rawio {
@@ -60,15 +61,22 @@ RawStatus ReadManifest(const std::string& path, Manifest* manifest) {
     if (status == kRawNewerVersion) {
         return status;
     }
+    // A completion record that is not a regular file is no record of ours.
+    if (status == kRawNotRawFile && !table.Opened()) {
+        return status;
+    }
     if (status != kRawOk) {
-        return status == kRawIoError || status == kRawOutOfMemory ? status : kRawIncomplete;
+        return status == kRawIoError || status == kRawOutOfMemory
+                   ? status
+                   : NoteFailure(kRawIncomplete, path + ": no valid completion record");
     }
     const std::uint32_t functionCount = table.Aux();
     // Every function needs its scans entry besides the header and the function table, so a
     // count the entries cannot back is refused before anything is sized by it.
     if (table.DataEnd() != kFileHeaderSize || functionCount > kMaxFunctions ||
         table.EntryCount() < std::uint64_t{functionCount} + 2) {
-        return kRawIncomplete;
+        return NoteFailure(kRawIncomplete,
+                           path + ": the completion record's function count does not hold");
     }
     *manifest = Manifest();
     manifest->functions.resize(functionCount);
@@ -83,14 +91,14 @@ RawStatus ReadManifest(const std::string& path, Manifest* manifest) {
         const FileSummary file{Load64(e + 8), Load32(e + 4)};
         const std::uint32_t key = (std::uint32_t{kind} << 16) | function;
         if (key <= previousKey) {
-            return kRawIncomplete;  // entries ascend strictly: no duplicates
+            return NoteFailure(kRawIncomplete, path + ": its entries are not in order");
         }
         previousKey = key;
         const bool perFunction = kind == static_cast<std::uint16_t>(FileKind::kScans) ||
                                  kind == static_cast<std::uint16_t>(FileKind::kStats) ||
                                  kind == static_cast<std::uint16_t>(FileKind::kExtended);
         if (perFunction ? (function < 1 || function > functionCount) : function != 0) {
-            return kRawIncomplete;
+            return NoteFailure(kRawIncomplete, path + ": an entry names no file of the library");
         }
         switch (static_cast<FileKind>(kind)) {
             case FileKind::kHeader:
@@ -118,11 +126,13 @@ RawStatus ReadManifest(const std::string& path, Manifest* manifest) {
                 manifest->history = file;
                 break;
             default:
-                return kRawIncomplete;
+                return NoteFailure(kRawIncomplete,
+                                   path + ": an entry names an unknown kind of file");
         }
     }
     if (!haveHeader || !haveTable || scanFiles != functionCount) {
-        return kRawIncomplete;
+        return NoteFailure(kRawIncomplete,
+                           path + ": the header, the function table or a scans entry is missing");
     }
     return kRawOk;
 }

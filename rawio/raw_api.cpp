@@ -5,6 +5,7 @@
 #include <new>
 
 #include "rawio/byte_order.h"
+#include "rawio/error_detail.h"
 #include "rawio/handle_table.h"
 #include "rawio/raw_reader.h"
 #include "rawio/raw_writer.h"
@@ -26,14 +27,21 @@ rawio::HandleTable<RawWriter>& Writers() {
 }
 
 template <typename Body>
-RawStatus Guarded(Body body) {
+RawStatus Unguarded(Body body) {
     try {
         return body();
     } catch (const std::bad_alloc&) {
-        return kRawOutOfMemory;
+        return rawio::NoteFailure(kRawOutOfMemory, "an allocation failed");
     } catch (...) {
         return kRawIoError;
     }
+}
+
+// Every entry point: the failure detail of the call is published when it returns.
+template <typename Body>
+RawStatus Guarded(Body body) {
+    rawio::BeginCall();
+    return rawio::EndCall(Unguarded(body));
 }
 
 template <typename Body>
@@ -152,9 +160,8 @@ RawStatus RawStatsReadEntry(const void* statsFile, std::int32_t scan, void* stat
                                    &target)) {
             return kRawBadHandle;
         }
-        return WithReader(target.readHandle, [&](RawReader& r) {
-            return r.StatsEntry(target.function, scan, statsRecord);
-        });
+        const std::shared_ptr<RawReader> reader = Readers().Find(target.readHandle);
+        return reader ? reader->StatsEntry(target.function, scan, statsRecord) : kRawBadHandle;
     });
 }
 
@@ -167,9 +174,8 @@ RawStatus RawEERead(RawHandle readHandle, std::int32_t function, std::int32_t ze
 
 RawStatus RawCreateScanFile(RawHandle createHandle, std::int32_t function, std::int32_t zero,
                             std::int32_t scanFileCode) {
-    return WithWriter(createHandle, [&](RawWriter& w) {
-        return w.CreateScanFile(function, zero, scanFileCode);
-    });
+    return WithWriter(createHandle,
+                      [&](RawWriter& w) { return w.CreateScanFile(function, zero, scanFileCode); });
 }
 
 RawStatus RawCreateScansEx(RawHandle createHandle, std::int32_t function, std::int32_t zero,
@@ -185,9 +191,8 @@ RawStatus RawCreateScansEx(RawHandle createHandle, std::int32_t function, std::i
 
 RawStatus RawCreateScansEnd(RawHandle createHandle, std::int32_t function, std::int32_t zero,
                             std::int32_t scanFileCode) {
-    return WithWriter(createHandle, [&](RawWriter& w) {
-        return w.CreateScansEnd(function, zero, scanFileCode);
-    });
+    return WithWriter(createHandle,
+                      [&](RawWriter& w) { return w.CreateScansEnd(function, zero, scanFileCode); });
 }
 
 RawStatus RawStatsCreateFile(RawHandle createHandle, std::int32_t function, std::int32_t zero) {
@@ -203,8 +208,7 @@ RawStatus RawStatsCreateRecord(RawHandle createHandle, std::int32_t function, st
 }
 
 RawStatus RawStatsCreateEnd(RawHandle createHandle, std::int32_t function, std::int32_t zero) {
-    return WithWriter(createHandle,
-                      [&](RawWriter& w) { return w.StatsCreateEnd(function, zero); });
+    return WithWriter(createHandle, [&](RawWriter& w) { return w.StatsCreateEnd(function, zero); });
 }
 
 RawStatus RawEECreateFile(RawHandle createHandle, std::int32_t function, std::int32_t zero) {
@@ -236,14 +240,11 @@ RawStatus RawReadAnalogNumber(RawHandle readHandle, std::uint16_t* channelCount)
 }
 
 RawStatus RawReadAnalogInfo(RawHandle readHandle, std::int32_t channel, void* channelInfo) {
-    return WithReader(readHandle,
-                      [&](RawReader& r) { return r.AnalogInfo(channel, channelInfo); });
+    return WithReader(readHandle, [&](RawReader& r) { return r.AnalogInfo(channel, channelInfo); });
 }
 
-RawStatus RawReadAnalogSize(RawHandle readHandle, std::int32_t channel,
-                            std::uint32_t* pointCount) {
-    return WithReader(readHandle,
-                      [&](RawReader& r) { return r.AnalogSize(channel, pointCount); });
+RawStatus RawReadAnalogSize(RawHandle readHandle, std::int32_t channel, std::uint32_t* pointCount) {
+    return WithReader(readHandle, [&](RawReader& r) { return r.AnalogSize(channel, pointCount); });
 }
 
 RawStatus RawReadAnalogChrom(RawHandle readHandle, std::int32_t channel, std::int32_t one,
@@ -305,7 +306,10 @@ RawStatus RawReadClose(RawHandle readHandle) {
 }
 
 RawStatus RawCreateAbandon(RawHandle createHandle) {
-    return Guarded([&]() -> RawStatus {
-        return Writers().Remove(createHandle) ? kRawOk : kRawBadHandle;
-    });
+    return Guarded(
+        [&]() -> RawStatus { return Writers().Remove(createHandle) ? kRawOk : kRawBadHandle; });
+}
+
+const char* RawLastErrorDetail() {
+    return rawio::LastFailureDetail();
 }

@@ -19,6 +19,8 @@
 // - Functions are numbered from 1, scans from 1, analog channels from 0.
 // - Constant arguments (the "0" after a function number and the like) must have the value
 //   given; any other value gives kRawBadArgument.
+// - Statuses are coarse on purpose; RawLastErrorDetail gives, for the last call of the thread
+//   that failed, which file and which check failed and the operating system's reason.
 // - A file being created is complete only after RawCreateClose succeeds. RawReadOpen refuses
 //   any other file with kRawIncomplete, so a half-written output never passes for a good one.
 
@@ -30,25 +32,32 @@ using RawHandle = std::uint32_t;
 
 enum RawStatusCode : RawStatus {
     kRawOk = 0,
-    kRawNotFound = 1,          // no such file or directory
-    kRawNotRawFile = 2,        // exists, but is not a raw data file of this library
-    kRawIncomplete = 3,        // its creation never completed (no valid completion record)
-    kRawCorrupt = 4,           // a checksum, count or offset does not hold
-    kRawIoError = 5,           // the operating system refused a read or write (disk full, ...)
-    kRawBadHandle = 6,         // unknown, closed or wrong kind of handle
-    kRawBadArgument = 7,       // null pointer, value out of range, no such function or scan
-    kRawOutOfOrder = 8,        // a create or read call made out of the required order
-    kRawNoData = 9,            // the optional data asked for is absent
-    kRawCapacityTooSmall = 10, // the arrays given cannot hold the scan's peaks
-    kRawNewerVersion = 11,     // written by a newer format version than this library reads
-    kRawTooManyHandles = 12,   // the handle table is full
-    kRawPathNotDirectory = 13, // the path exists and is not a directory
-    kRawOutOfMemory = 14,      // an allocation failed
+    kRawNotFound = 1,           // no such file or directory
+    kRawNotRawFile = 2,         // exists, but is not a raw data file of this library
+    kRawIncomplete = 3,         // its creation never completed (no valid completion record)
+    kRawCorrupt = 4,            // a checksum, count or offset does not hold
+    kRawIoError = 5,            // the operating system refused a read or write (disk full, ...)
+    kRawBadHandle = 6,          // unknown, closed or wrong kind of handle
+    kRawBadArgument = 7,        // null pointer, value out of range, no such function or scan
+    kRawOutOfOrder = 8,         // a create or read call made out of the required order
+    kRawNoData = 9,             // the optional data asked for is absent
+    kRawCapacityTooSmall = 10,  // the arrays given cannot hold the scan's peaks
+    kRawNewerVersion = 11,      // written by a newer format version than this library reads
+    kRawTooManyHandles = 12,    // the handle table is full
+    kRawPathNotDirectory = 13,  // the path exists and is not a directory
+    kRawOutOfMemory = 14,       // an allocation failed
 };
 
 // A sentence describing the status, e.g. "the file is incomplete: its creation never
 // finished". Unknown values give a sentence that includes the number. Never null.
 const char* RawStatusText(RawStatus status);
+
+// The detail of the last failed call made on this thread, e.g. "/d/x.raw/brv-header.bin:
+// cannot open: Permission denied" or "/d/x.raw/brv-f00002-scans.bin: block 7: the checksum
+// does not match"; the status text when the library knows no more. A successful call leaves
+// it as it was. "" before the first failure. Never null; the text stays valid until the
+// thread's next failing call.
+const char* RawLastErrorDetail();
 
 // Record sizes in bytes.
 inline constexpr std::size_t kHeaderRecordSize = 11480;

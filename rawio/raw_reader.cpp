@@ -3,17 +3,16 @@
 #include <cstring>
 
 #include "rawio/byte_order.h"
+#include "rawio/error_detail.h"
 #include "rawio/file_names.h"
 #include "rawio/header_file.h"
 
 namespace rawio {
 namespace {
 
-constexpr RecordLayout kFunctionLayout{FileKind::kFunctions, kFunctionRecordSize, 0,
-                                       kMaxFunctions};
+constexpr RecordLayout kFunctionLayout{FileKind::kFunctions, kFunctionRecordSize, 0, kMaxFunctions};
 constexpr RecordLayout kStatsLayout{FileKind::kStats, kStatsRecordSize, 0, kMaxScansPerFunction};
-constexpr RecordLayout kExtendedLayout{FileKind::kExtended, kEERecordSize, 0,
-                                       kMaxExtendedRecords};
+constexpr RecordLayout kExtendedLayout{FileKind::kExtended, kEERecordSize, 0, kMaxExtendedRecords};
 constexpr RecordLayout kHistoryLayout{FileKind::kHistory, kProcessRecordSize, kProcessInfoSize,
                                       kMaxHistoryRecords};
 
@@ -36,10 +35,17 @@ RawStatus RawReader::Open(const char* path, std::shared_ptr<RawReader>* reader) 
         return status;
     }
     if (kind == PathKind::kMissing) {
-        return kRawNotFound;
+        return NoteFailure(kRawNotFound, r->directory + ": no such file or directory");
     }
-    if (kind != PathKind::kDirectory || !HasRawExtension(r->directory)) {
-        return kRawNotRawFile;
+    if (kind == PathKind::kBrokenLink) {
+        return NoteFailure(kRawNotFound,
+                           r->directory + ": is a symbolic link to something that does not exist");
+    }
+    if (kind == PathKind::kOther) {
+        return NoteFailure(kRawNotRawFile, r->directory + ": is not a directory");
+    }
+    if (!HasRawExtension(r->directory)) {
+        return NoteFailure(kRawNotRawFile, r->directory + ": the name does not end in .raw");
     }
     if ((status = ReadManifest(r->PathOf(kManifestName), &r->manifest)) != kRawOk) {
         return status;
@@ -50,20 +56,24 @@ RawStatus RawReader::Open(const char* path, std::shared_ptr<RawReader>* reader) 
         return ListedFileStatus(status);
     }
     if (r->functionTable.Count() != r->manifest.functions.size()) {
-        return kRawCorrupt;
+        return NoteFailure(kRawCorrupt,
+                           r->PathOf(LibraryFileName(FileKind::kFunctions, 0)) +
+                               ": its record count is not the completion record's function count");
     }
     *reader = std::move(r);
     return kRawOk;
 }
 
-std::string RawReader::PathOf(const std::string& name) const { return JoinPath(directory, name); }
+std::string RawReader::PathOf(const std::string& name) const {
+    return JoinPath(directory, name);
+}
 
 bool RawReader::ValidFunction(std::int32_t function) const {
     return function >= 1 && static_cast<std::size_t>(function) <= manifest.functions.size();
 }
 
-RawStatus RawReader::ReadHeader(void* headerRecord, void* headerBlock,
-                                std::uint16_t* functionCount, std::uint16_t* version) {
+RawStatus RawReader::ReadHeader(void* headerRecord, void* headerBlock, std::uint16_t* functionCount,
+                                std::uint16_t* version) {
     if (headerRecord == nullptr || headerBlock == nullptr || functionCount == nullptr) {
         return kRawBadArgument;
     }
@@ -137,14 +147,13 @@ RawStatus RawReader::FunctionEnd(std::int32_t function, std::int32_t zero) {
     if (zero != 0 || !ValidFunction(function)) {
         return kRawBadArgument;
     }
-    return initialised.erase(static_cast<std::uint32_t>(function)) == 1 ? kRawOk
-                                                                        : kRawOutOfOrder;
+    return initialised.erase(static_cast<std::uint32_t>(function)) == 1 ? kRawOk : kRawOutOfOrder;
 }
 
 RawStatus RawReader::Spectrum(std::int32_t function, std::int32_t zero1, std::int32_t scan,
                               std::int32_t one, std::uint32_t* capacity, void* scanInfo,
-                              float* masses, std::uint32_t* intensities,
-                              std::uint8_t* peakBytes, std::int32_t zero2) {
+                              float* masses, std::uint32_t* intensities, std::uint8_t* peakBytes,
+                              std::int32_t zero2) {
     if (zero1 != 0 || zero2 != 0 || one != 1 || capacity == nullptr || scanInfo == nullptr ||
         !ValidFunction(function)) {
         return kRawBadArgument;
@@ -209,7 +218,8 @@ RawStatus RawReader::StatsEntry(std::int32_t function, std::int32_t scan, void* 
         }
         if (stats.Count() != scanCount) {
             stats.Close();
-            return kRawCorrupt;
+            return NoteFailure(kRawCorrupt, PathOf(LibraryFileName(FileKind::kStats, f)) +
+                                                ": its record count is not the scan count");
         }
         statsFunction = f;
     }
@@ -306,8 +316,8 @@ RawStatus RawReader::AnalogSize(std::int32_t channel, std::uint32_t* pointCount)
     return kRawOk;
 }
 
-RawStatus RawReader::AnalogArrays(std::int32_t channel, std::int32_t one,
-                                  std::uint32_t pointCount, void* arrayB, void* arrayA) {
+RawStatus RawReader::AnalogArrays(std::int32_t channel, std::int32_t one, std::uint32_t pointCount,
+                                  void* arrayB, void* arrayA) {
     if (one != 1 || channel < 0 || (pointCount > 0 && (arrayA == nullptr || arrayB == nullptr))) {
         return kRawBadArgument;
     }
@@ -330,8 +340,8 @@ RawStatus RawReader::ProcessInfo(void* processInfo, void* processRecords) {
         return kRawOk;
     }
     RecordReader history;
-    RawStatus status = history.Open(PathOf(LibraryFileName(FileKind::kHistory, 0)),
-                                    kHistoryLayout, &*manifest.history);
+    RawStatus status = history.Open(PathOf(LibraryFileName(FileKind::kHistory, 0)), kHistoryLayout,
+                                    &*manifest.history);
     if (status != kRawOk) {
         return ListedFileStatus(status);
     }
@@ -340,7 +350,8 @@ RawStatus RawReader::ProcessInfo(void* processInfo, void* processRecords) {
         return status;
     }
     if (Load16(info + kProcessInfoCountOffset) != history.Count()) {
-        return kRawCorrupt;
+        return NoteFailure(kRawCorrupt, PathOf(LibraryFileName(FileKind::kHistory, 0)) +
+                                            ": its record count is not the one it gives");
     }
     if (processRecords != nullptr) {
         auto* out = static_cast<std::uint8_t*>(processRecords);

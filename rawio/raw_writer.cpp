@@ -4,17 +4,16 @@
 #include <set>
 
 #include "rawio/byte_order.h"
+#include "rawio/error_detail.h"
 #include "rawio/file_names.h"
 #include "rawio/header_file.h"
 
 namespace rawio {
 namespace {
 
-constexpr RecordLayout kFunctionLayout{FileKind::kFunctions, kFunctionRecordSize, 0,
-                                       kMaxFunctions};
+constexpr RecordLayout kFunctionLayout{FileKind::kFunctions, kFunctionRecordSize, 0, kMaxFunctions};
 constexpr RecordLayout kStatsLayout{FileKind::kStats, kStatsRecordSize, 0, kMaxScansPerFunction};
-constexpr RecordLayout kExtendedLayout{FileKind::kExtended, kEERecordSize, 0,
-                                       kMaxExtendedRecords};
+constexpr RecordLayout kExtendedLayout{FileKind::kExtended, kEERecordSize, 0, kMaxExtendedRecords};
 constexpr RecordLayout kHistoryLayout{FileKind::kHistory, kProcessRecordSize, kProcessInfoSize,
                                       kMaxHistoryRecords};
 
@@ -30,8 +29,12 @@ void LibraryHistoryRecord(const std::string& directory, std::uint8_t* record) {
 }  // namespace
 
 RawStatus RawWriter::Open(const char* path, std::shared_ptr<RawWriter>* writer) {
-    if (path == nullptr || path[0] == '\0' || !HasRawExtension(path)) {
+    if (path == nullptr || path[0] == '\0') {
         return kRawBadArgument;
+    }
+    if (!HasRawExtension(path)) {
+        return NoteFailure(kRawBadArgument,
+                           std::string(path) + ": the name of a raw data file must end in .raw");
     }
     auto w = std::make_shared<RawWriter>();
     w->directory = TrimTrailingSlashes(path);
@@ -40,8 +43,15 @@ RawStatus RawWriter::Open(const char* path, std::shared_ptr<RawWriter>* writer) 
     if (status != kRawOk) {
         return status;
     }
+    if (kind == PathKind::kLinkToDirectory || kind == PathKind::kBrokenLink) {
+        // Written through, a link would replace the library files of whatever it points at.
+        return NoteFailure(kRawPathNotDirectory,
+                           w->directory +
+                               ": is a symbolic link; an output is never written "
+                               "through a link");
+    }
     if (kind == PathKind::kOther) {
-        return kRawPathNotDirectory;
+        return NoteFailure(kRawPathNotDirectory, w->directory + ": exists and is not a directory");
     }
     if (kind == PathKind::kMissing) {
         status = MakeDirectory(w->directory);
@@ -59,7 +69,9 @@ RawStatus RawWriter::Open(const char* path, std::shared_ptr<RawWriter>* writer) 
     return kRawOk;
 }
 
-std::string RawWriter::PathOf(const std::string& name) const { return JoinPath(directory, name); }
+std::string RawWriter::PathOf(const std::string& name) const {
+    return JoinPath(directory, name);
+}
 
 RawStatus RawWriter::Fail(RawStatus status) {
     if (status != kRawOk) {
@@ -137,8 +149,7 @@ RawStatus RawWriter::CreateScan(std::int32_t function, std::int32_t zero, std::i
     if (const RawStatus status = CheckFunction(function, zero); status != kRawOk) {
         return status;
     }
-    if (one != 1 || code != currentCode || scanHeader == nullptr ||
-        peakCount > kMaxPeaksPerScan ||
+    if (one != 1 || code != currentCode || scanHeader == nullptr || peakCount > kMaxPeaksPerScan ||
         (peakCount > 0 && (masses == nullptr || intensities == nullptr || peakBytes == nullptr))) {
         return kRawBadArgument;
     }
@@ -165,8 +176,7 @@ RawStatus RawWriter::CreateScansEnd(std::int32_t function, std::int32_t zero, st
     if (phase != Phase::kScanning) {
         return kRawOutOfOrder;
     }
-    if (const RawStatus status = scans.Finish(&manifest.functions.back().scans);
-        status != kRawOk) {
+    if (const RawStatus status = scans.Finish(&manifest.functions.back().scans); status != kRawOk) {
         return Fail(status);
     }
     written.push_back({currentCode, scans.Count()});
@@ -344,8 +354,8 @@ RawStatus RawWriter::AnalogFile() {
     return kRawOk;
 }
 
-RawStatus RawWriter::AnalogData(std::int32_t channel, std::uint32_t pointCount,
-                                const void* arrayA, const void* arrayB) {
+RawStatus RawWriter::AnalogData(std::int32_t channel, std::uint32_t pointCount, const void* arrayA,
+                                const void* arrayB) {
     if (failed != kRawOk) {
         return failed;
     }
@@ -460,8 +470,8 @@ RawStatus RawWriter::Close() {
     if (status == kRawOk) {
         const std::size_t slash = directory.rfind('/');
         const std::string parent = slash == std::string::npos ? "."
-                                   : slash == 0                ? "/"
-                                                               : directory.substr(0, slash);
+                                   : slash == 0               ? "/"
+                                                              : directory.substr(0, slash);
         status = SyncDirectory(parent);
     }
     return status;

@@ -55,12 +55,12 @@ RawStatus RecordReader::Open(const std::string& path, const RecordLayout& record
     }
     perBlock = table.Aux();
     if (perBlock == 0 || perBlock > kMaxRecordBlockBytes / layout.recordSize) {
-        return kRawCorrupt;
+        return table.Corrupt("its records per block are out of range");
     }
     firstRecordBlock = layout.leadSize > 0 ? 1 : 0;
     if (table.EntryCount() < firstRecordBlock ||
         (firstRecordBlock == 1 && table.Block(0).length != layout.leadSize)) {
-        return kRawCorrupt;
+        return table.Corrupt("its leading block has the wrong length");
     }
     // Every record block is full but the last, which holds at least one record.
     const std::uint64_t fullLength = std::uint64_t{perBlock} * layout.recordSize;
@@ -70,12 +70,12 @@ RawStatus RecordReader::Open(const std::string& path, const RecordLayout& record
         const bool last = i + 1 == table.EntryCount();
         if (last ? (length == 0 || length > fullLength || length % layout.recordSize != 0)
                  : length != fullLength) {
-            return kRawCorrupt;
+            return table.Corrupt("block " + std::to_string(i) + " has the wrong length");
         }
         count += length / layout.recordSize;
     }
     if (count > layout.maxRecords) {
-        return kRawCorrupt;
+        return table.Corrupt("it holds more records than a file may");
     }
     cachedBlock = -1;
     open = true;
@@ -105,8 +105,8 @@ RawStatus RecordReader::Read(std::uint64_t i, void* record) {
     if (static_cast<std::int64_t>(block) != cachedBlock) {
         cachedBlock = -1;
         cache.resize(table.Block(static_cast<std::uint32_t>(block)).length);
-        if (const RawStatus status = table.ReadBlock(static_cast<std::uint32_t>(block),
-                                                     cache.data());
+        if (const RawStatus status =
+                table.ReadBlock(static_cast<std::uint32_t>(block), cache.data());
             status != kRawOk) {
             return status;
         }

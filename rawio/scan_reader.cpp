@@ -3,6 +3,7 @@
 
 #include "rawio/byte_order.h"
 #include "rawio/crc32c.h"
+#include "rawio/error_detail.h"
 #include "rawio/scan_file.h"
 
 namespace rawio {
@@ -26,7 +27,7 @@ RawStatus ScanReader::Open(const std::string& path, const FileSummary& expected,
         return status;
     }
     if (table.EntryCount() != expectedCount || table.Aux() != expectedCode) {
-        return kRawCorrupt;
+        return table.Corrupt("its scan count or scan file code is not the function record's");
     }
     // The blocks tile the data region in scan order; then no read can stray outside it.
     std::uint64_t next = kFileHeaderSize;
@@ -34,14 +35,16 @@ RawStatus ScanReader::Open(const std::string& path, const FileSummary& expected,
         const std::uint8_t* e = table.Entry(i);
         const std::uint32_t peaks = Load32(e + 8);
         if (Load64(e) != next || peaks > kMaxPeaksPerScan || (Load32(e + 16) & ~kScanFlagMask)) {
-            return kRawCorrupt;
+            return table.Corrupt("the index entry of scan " + std::to_string(i + 1) +
+                                 " does not hold (offset, peak count or flags)");
         }
         next += kBytesPerPeak * peaks;
         if (next > table.DataEnd()) {
-            return kRawCorrupt;
+            return table.Corrupt("scan " + std::to_string(i + 1) + " runs past the data");
         }
     }
-    return next == table.DataEnd() ? kRawOk : kRawCorrupt;
+    return next == table.DataEnd() ? kRawOk
+                                   : table.Corrupt("its scans do not end where its data ends");
 }
 
 std::uint32_t ScanReader::PeakCount(std::uint32_t scan) const {
@@ -61,7 +64,10 @@ RawStatus ScanReader::ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t
     const std::uint32_t crc = Load32(e + 12);
     const std::size_t length = static_cast<std::size_t>(kBytesPerPeak * n);
     if (n == 0) {
-        return ChecksumMatches(crc, 0) ? kRawOk : kRawCorrupt;
+        return ChecksumMatches(crc, 0)
+                   ? kRawOk
+                   : table.Corrupt("the checksum of scan " + std::to_string(scan + 1) +
+                                   " does not match");
     }
     RawStatus status = kRawOk;
     std::uint32_t actual = 0;
@@ -94,11 +100,12 @@ RawStatus ScanReader::ReadPeaks(std::uint32_t scan, float* masses, std::uint32_t
             (status = table.ReadAt(offset + 8 * n, peakBytes, n)) != kRawOk) {
             return status;
         }
-        actual = Crc32cExtend(Crc32cExtend(Crc32c(masses, 4 * n), intensities, 4 * n),
-                              peakBytes, n);
+        actual =
+            Crc32cExtend(Crc32cExtend(Crc32c(masses, 4 * n), intensities, 4 * n), peakBytes, n);
     }
     if (!ChecksumMatches(crc, actual)) {
-        return kRawCorrupt;
+        return table.Corrupt("the checksum of scan " + std::to_string(scan + 1) +
+                             " does not match");
     }
     SwapWordsToLittleEndian(masses, n);
     SwapWordsToLittleEndian(intensities, n);

@@ -23,7 +23,7 @@ struct FileSummary {
 };
 
 class TableWriter {
-public:
+  public:
     RawStatus Create(const std::string& path, FileKind kind, std::size_t bufferSize);
 
     // Appends to the data region (buffered) and extends the current block's checksum.
@@ -43,15 +43,15 @@ public:
     RawStatus Finish(std::uint32_t entrySize, std::uint32_t aux, FileSummary* summary);
     std::uint32_t EntryCount() const { return entryCount; }
 
-private:
+  private:
     RawStatus FlushBuffer();
     RawStatus WriteThrough(const void* data, std::size_t size);
 
     File file;
     std::vector<std::uint8_t> buffer;
     std::size_t used = 0;
-    std::uint64_t offset = 0;  // file offset of the next byte appended
-    std::uint64_t written = 0;  // bytes handed to the file so far
+    std::uint64_t offset = 0;         // file offset of the next byte appended
+    std::uint64_t written = 0;        // bytes handed to the file so far
     std::uint64_t writebackFrom = 0;  // first written byte not yet given to StartWriteback
     std::uint64_t blockOffset = 0;
     std::uint32_t blockCrc = 0;
@@ -68,7 +68,7 @@ struct BlockEntry {
 };
 
 class TableReader {
-public:
+  public:
     // Opens and checks the frame: header, version, footer, index checksum, and with
     // `standardBlocks` that the 16-byte entries tile the data region exactly. With `expected`
     // the size and footer checksum must match it. Statuses: kRawNotFound (no file),
@@ -80,7 +80,9 @@ public:
     std::uint32_t EntryCount() const { return entryCount; }
     std::uint32_t Aux() const { return aux; }
     std::uint64_t DataEnd() const { return dataEnd; }
-    const std::uint8_t* Entry(std::uint32_t i) const { return index.data() + std::size_t{i} * entrySize; }
+    const std::uint8_t* Entry(std::uint32_t i) const {
+        return index.data() + std::size_t{i} * entrySize;
+    }
     BlockEntry Block(std::uint32_t i) const;
     FileSummary Summary() const { return summary; }
 
@@ -89,7 +91,12 @@ public:
     // Reads standard block `i` (dst holds its length) and checks its CRC.
     RawStatus ReadBlock(std::uint32_t i, void* dst);
 
-private:
+    // Whether the file could be opened at all (it may have failed a later check).
+    bool Opened() const { return file.IsOpen(); }
+    // Notes that the check `why` failed for this file; returns kRawCorrupt.
+    RawStatus Corrupt(const std::string& why) const;
+
+  private:
     File file;
     std::vector<std::uint8_t> index;
     std::uint32_t entrySize = 0;

@@ -4,6 +4,7 @@
 
 #include "rawio/byte_order.h"
 #include "rawio/crc32c.h"
+#include "rawio/error_detail.h"
 
 namespace rawio {
 
@@ -21,30 +22,35 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
         return status;
     }
     if (expected != nullptr && size != expected->size) {
-        return kRawCorrupt;
+        return Corrupt("its size is " + std::to_string(size) +
+                       " bytes, the completion record says " + std::to_string(expected->size));
     }
     if (size < kFileHeaderSize) {
-        return size < kMagic.size() ? kRawNotRawFile : kRawCorrupt;
+        return size < kMagic.size()
+                   ? NoteFailure(kRawNotRawFile, file.Path() + ": too short to be a library file")
+                   : Corrupt("too short for its header");
     }
     std::uint8_t header[kFileHeaderSize];
     if ((status = file.ReadAt(0, header, sizeof header)) != kRawOk) {
         return status;
     }
     if (std::memcmp(header, kMagic.data(), kMagic.size()) != 0) {
-        return kRawNotRawFile;
+        return NoteFailure(kRawNotRawFile, file.Path() + ": no magic number of a library file");
     }
     if (!ChecksumMatches(Load32(header + 12), Crc32c(header, 12))) {
-        return kRawCorrupt;
+        return Corrupt("the checksum of its header does not match");
     }
     const std::uint16_t version = Load16(header + 8);
     if (version > kFormatVersion) {
-        return kRawNewerVersion;
+        return NoteFailure(kRawNewerVersion, file.Path() + ": format version " +
+                                                 std::to_string(version) + ", newer than " +
+                                                 std::to_string(kFormatVersion));
     }
     if (version == 0 || Load16(header + 10) != static_cast<std::uint16_t>(kind)) {
-        return kRawCorrupt;
+        return Corrupt("its header gives version 0 or the wrong kind of file");
     }
     if (size < kFileHeaderSize + kFooterSize) {
-        return kRawCorrupt;
+        return Corrupt("too short for its footer");
     }
     std::uint8_t footer[kFooterSize];
     if ((status = file.ReadAt(size - kFooterSize, footer, sizeof footer)) != kRawOk) {
@@ -52,10 +58,10 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
     }
     summary = {size, Load32(footer + 28)};
     if (!ChecksumMatches(summary.footerCrc, Crc32c(footer, 28)) || Load32(footer + 24) != 0) {
-        return kRawCorrupt;
+        return Corrupt("the checksum of its footer does not match");
     }
     if (expected != nullptr && !ChecksumMatches(expected->footerCrc, summary.footerCrc)) {
-        return kRawCorrupt;
+        return Corrupt("its footer is not the one the completion record lists");
     }
     const std::uint64_t indexOffset = Load64(footer);
     entryCount = Load32(footer + 8);
@@ -63,18 +69,18 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
     aux = Load32(footer + 16);
     if (entrySize != wantEntrySize || entryCount > maxEntries || indexOffset < kFileHeaderSize ||
         indexOffset > size - kFooterSize) {
-        return kRawCorrupt;
+        return Corrupt("its footer gives an impossible index (entry size, count or offset)");
     }
     const std::uint64_t indexSize = std::uint64_t{entryCount} * entrySize;
     if (indexOffset + indexSize != size - kFooterSize) {
-        return kRawCorrupt;
+        return Corrupt("its index does not end where its footer begins");
     }
     index.resize(static_cast<std::size_t>(indexSize));
     if ((status = file.ReadAt(indexOffset, index.data(), index.size())) != kRawOk) {
         return status;
     }
     if (!ChecksumMatches(Load32(footer + 20), Crc32c(index.data(), index.size()))) {
-        return kRawCorrupt;
+        return Corrupt("the checksum of its index does not match");
     }
     dataEnd = indexOffset;
     if (standardBlocks) {
@@ -82,12 +88,12 @@ RawStatus TableReader::Open(const std::string& path, FileKind kind, std::uint32_
         for (std::uint32_t i = 0; i < entryCount; ++i) {
             const BlockEntry block = Block(i);
             if (block.offset != next) {
-                return kRawCorrupt;
+                return Corrupt("block " + std::to_string(i) + " is not where the one before ends");
             }
             next += block.length;
         }
         if (next != dataEnd) {
-            return kRawCorrupt;
+            return Corrupt("its blocks do not end where its index begins");
         }
     }
     return kRawOk;
@@ -100,7 +106,8 @@ BlockEntry TableReader::Block(std::uint32_t i) const {
 
 RawStatus TableReader::ReadAt(std::uint64_t offset, void* dst, std::size_t size) {
     if (offset < kFileHeaderSize || offset > dataEnd || size > dataEnd - offset) {
-        return kRawCorrupt;
+        return Corrupt("data listed at byte " + std::to_string(offset) +
+                       " lies outside its data region");
     }
     return file.ReadAt(offset, dst, size);
 }
@@ -110,7 +117,13 @@ RawStatus TableReader::ReadBlock(std::uint32_t i, void* dst) {
     if (const RawStatus status = ReadAt(block.offset, dst, block.length); status != kRawOk) {
         return status;
     }
-    return ChecksumMatches(block.crc, Crc32c(dst, block.length)) ? kRawOk : kRawCorrupt;
+    return ChecksumMatches(block.crc, Crc32c(dst, block.length))
+               ? kRawOk
+               : Corrupt("the checksum of block " + std::to_string(i) + " does not match");
+}
+
+RawStatus TableReader::Corrupt(const std::string& why) const {
+    return NoteFailure(kRawCorrupt, file.Path() + ": " + why);
 }
 
 }  // namespace rawio

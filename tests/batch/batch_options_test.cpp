@@ -48,7 +48,8 @@ TEST(BatchOptions, RulesFilesListsAndOrder) {
                                   options, error))
         << error;
     EXPECT_EQ(options.rules.GetCount(), 2);
-    EXPECT_EQ(options.inputs, (std::vector<std::string>{"a.raw", "l1.raw", "", "l 2,x.raw", "b.raw"}));
+    // The empty line of the list names no input (it once became an input that failed).
+    EXPECT_EQ(options.inputs, (std::vector<std::string>{"a.raw", "l1.raw", "l 2,x.raw", "b.raw"}));
     EXPECT_EQ(options.jobs, 3u);
     EXPECT_EQ(options.suffix, "");
     EXPECT_TRUE(options.keepGoing);
@@ -60,6 +61,113 @@ TEST(BatchOptions, RulesFilesListsAndOrder) {
     EXPECT_NE(error.find(rulesPath + ":2: rule 'not a rule'"), std::string::npos) << error;
     std::filesystem::remove(rulesPath);
     std::filesystem::remove(listPath);
+}
+
+// Regression: a byte-order mark became part of the first rule or path, control bytes went
+// through unnamed, and an unreadable file gave no reason.
+TEST(BatchOptions, ListAndRulesFilesMustBePlainText) {
+    const std::string path = ::testing::TempDir() + "/text_" + std::to_string(getpid()) + ".txt";
+    struct Case {
+        const char* name;
+        std::string rules;                // the --rules file
+        std::string list;                 // the --list file
+        std::vector<std::string> inputs;  // on success
+        const char* mentions;             // on failure
+    };
+    const std::string rule = "1:250:650:0.19:40:40\n";
+    const Case cases[] = {
+        {"byte-order marks",
+         "\xEF\xBB\xBF" + rule,
+         "\xEF\xBB\xBF"
+         "a.raw\r\nb.raw\n",
+         {"a.raw", "b.raw"},
+         ""},
+        {"empty lines skipped", rule, "\n\na.raw\n\r\n\nb.raw", {"a.raw", "b.raw"}, ""},
+        {"tab in a rule line", "\t" + rule, "a.raw\n", {"a.raw"}, ""},
+        {"NUL in the list",
+         rule,
+         std::string("a.raw\nb\0.raw\n", 12),
+         {},
+         "list file X, line 2: a control byte 0x00 (NUL) at column 2"},
+        {"escape in the rules",
+         "1:250:650:0.19:40:40\x1b"
+         "\n",
+         "a.raw\n",
+         {},
+         "rules file X, line 1: a control byte 0x1B at column 21"},
+        {"bell in the list", rule, "a.r\aw\n", {}, "list file X, line 1: a control byte 0x07"},
+        {"DEL in the list",
+         rule,
+         "a.raw\x7f"
+         "\n",
+         {},
+         "a control byte 0x7F at column 6"},
+    };
+    const std::string rulesPath = path + ".rules";
+    const std::string listPath = path + ".list";
+    for (const Case& c : cases) {
+        std::ofstream(rulesPath, std::ios::binary) << c.rules;
+        std::ofstream(listPath, std::ios::binary) << c.list;
+        BatchOptions options;
+        std::string error;
+        const bool ok =
+            ParseBatchOptions({"--rules", rulesPath, "--list", listPath}, options, error);
+        if (c.inputs.empty()) {
+            EXPECT_FALSE(ok) << c.name;
+            std::string expected = c.mentions;
+            const std::size_t x = expected.find(" X,");
+            if (x != std::string::npos) {
+                const bool inRules = expected.rfind("rules file", 0) == 0;
+                expected.replace(x + 1, 1, inRules ? rulesPath : listPath);
+            }
+            EXPECT_NE(error.find(expected), std::string::npos) << c.name << ": " << error;
+        } else {
+            EXPECT_TRUE(ok) << c.name << ": " << error;
+            EXPECT_EQ(options.inputs, c.inputs) << c.name;
+            EXPECT_EQ(options.rules.GetCount(), 1) << c.name;
+        }
+    }
+    std::filesystem::remove(rulesPath);
+    std::filesystem::remove(listPath);
+
+    for (const char* option : {"--rules", "--list"}) {
+        BatchOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseBatchOptions(
+            {"--rule", "1:0:1:0:0:0", option, "/nonexistent/f.txt", "x.raw"}, options, error));
+        EXPECT_NE(error.find("/nonexistent/f.txt: No such file or directory"), std::string::npos)
+            << error;
+        EXPECT_FALSE(
+            ParseBatchOptions({"--rule", "1:0:1:0:0:0", option, "/", "x.raw"}, options, error));
+        EXPECT_NE(error.find("/: Is a directory"), std::string::npos) << error;
+    }
+}
+
+TEST(BatchOptions, RulesThatKeepNothingAreAcceptedWithAWarning) {
+    struct Case {
+        const char* rule;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"1:500:100:0.5:10:10", true},
+        {"1:300:300:0.5:10:10", true},
+        {"1:0:0:0:0:0", true},
+        {"1:299:300:0.5:10:10", false},
+    };
+    for (const Case& c : cases) {
+        BatchOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseBatchOptions({"--rule", "2:0:1000:0.1:5:5", "--rule", c.rule, "x.raw"},
+                                      options, error))
+            << c.rule << ": " << error;
+        const std::vector<std::string> warnings = BatchWarnings(options);
+        ASSERT_EQ(warnings.size(), c.warned ? 1u : 0u) << c.rule;
+        if (c.warned) {
+            EXPECT_NE(warnings[0].find(std::string("rule '") + c.rule + "' keeps nothing"),
+                      std::string::npos)
+                << warnings[0];
+        }
+    }
 }
 
 }  // namespace

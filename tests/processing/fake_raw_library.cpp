@@ -22,7 +22,9 @@ void CopyBytes(void* to, const void* from, std::size_t n) {
     }
 }
 
-std::string Ptr(const void* p) { return p == nullptr ? "-" : "p"; }
+std::string Ptr(const void* p) {
+    return p == nullptr ? "-" : "p";
+}
 
 // Records the call; returns the status the stand-in gives it.
 RawStatus Call(const std::string& text) {
@@ -51,14 +53,16 @@ std::uint32_t Load32(const std::uint8_t* b) {
 
 FakeInput* Input(RawHandle r) {
     auto it = handles.find(r);
-    if (it == handles.end() || it->second.create) return nullptr;
+    if (it == handles.end() || it->second.create)
+        return nullptr;
     auto in = current->inputs.find(it->second.path);
     return in == current->inputs.end() ? nullptr : &in->second;
 }
 
 FakeOutput* Output(RawHandle w) {
     auto it = handles.find(w);
-    if (it == handles.end() || !it->second.create) return nullptr;
+    if (it == handles.end() || !it->second.create)
+        return nullptr;
     return &current->outputs[it->second.path];
 }
 
@@ -72,8 +76,10 @@ FakeFunction* Function(RawHandle r, std::int32_t f) {
 
 RawStatus ReadOpen(const char* path, RawHandle* r) {
     const RawStatus s = Call(Format("RawReadOpen", path));
-    if (s != kRawOk) return s;
-    if (current->inputs.count(path) == 0) return kRawNotFound;
+    if (s != kRawOk)
+        return s;
+    if (current->inputs.count(path) == 0)
+        return kRawNotFound;
     *r = nextHandle++;
     handles[*r] = {path, false};
     ++current->liveAllocations;
@@ -82,7 +88,8 @@ RawStatus ReadOpen(const char* path, RawHandle* r) {
 
 RawStatus CreateOpen(const char* path, RawHandle* w) {
     const RawStatus s = Call(Format("RawCreateOpen", path));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     *w = nextHandle++;
     handles[*w] = {path, true};
     current->outputs[path] = FakeOutput{};
@@ -92,9 +99,10 @@ RawStatus CreateOpen(const char* path, RawHandle* w) {
 
 RawStatus ReadHeader(RawHandle r, void* record, void* block, std::uint16_t* count,
                      std::uint16_t* ignored) {
-    const RawStatus s = Call(Format("RawReadHeader", r, Ptr(record), Ptr(block), Ptr(count),
-                                    Ptr(ignored)));
-    if (s != kRawOk) return s;
+    const RawStatus s =
+        Call(Format("RawReadHeader", r, Ptr(record), Ptr(block), Ptr(count), Ptr(ignored)));
+    if (s != kRawOk)
+        return s;
     FakeInput* in = Input(r);
     std::memcpy(record, in->headerRecord.data(), kHeaderRecordSize);
     std::memset(block, 0x5A, kHeaderBlockSize);
@@ -104,14 +112,16 @@ RawStatus ReadHeader(RawHandle r, void* record, void* block, std::uint16_t* coun
 
 RawStatus CreateHeader(RawHandle w, const void* record, const void* block) {
     const RawStatus s = Call(Format("RawCreateHeader", w, Ptr(record), Ptr(block)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     std::memcpy(Output(w)->headerRecord.data(), record, kHeaderRecordSize);
     return kRawOk;
 }
 
 RawStatus ReadFuncInfo(RawHandle r, std::int32_t f, void* record, std::uint16_t* ignored) {
     const RawStatus s = Call(Format("RawReadFuncInfo", r, f, Ptr(record), Ptr(ignored)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     std::memcpy(record, Function(r, f)->record.data(), kFunctionRecordSize);
     return kRawOk;
 }
@@ -131,18 +141,20 @@ RawStatus ReadSpectrum(RawHandle r, std::int32_t f, std::int32_t z1, std::int32_
     const RawStatus s =
         Call(Format("RawReadSpectrum", r, f, z1, scan, one, "cap=" + std::to_string(*capacity),
                     Ptr(info), Ptr(masses), Ptr(intensities), Ptr(bytes), z2));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     const FakeScan& sc = Function(r, f)->scans[static_cast<std::size_t>(scan - 1)];
     std::memcpy(info, sc.info.data(), kScanInfoSize);
     const auto n = static_cast<std::uint32_t>(sc.masses.size());
     if (masses != nullptr) {
-        if (n > *capacity) return kRawCapacityTooSmall;
+        if (n > *capacity)
+            return kRawCapacityTooSmall;
         CopyBytes(masses, sc.masses.data(), n * 4u);
         CopyBytes(intensities, sc.intensities.data(), n * 4u);
         CopyBytes(bytes, sc.bytes.data(), n);
         if (current->extraPeaksReported != 0) {
-            const std::uint32_t claimed = (Load32(sc.info.data()) & 0x80000000u) |
-                                          (n + current->extraPeaksReported);
+            const std::uint32_t claimed =
+                (Load32(sc.info.data()) & 0x80000000u) | (n + current->extraPeaksReported);
             std::memcpy(info, &claimed, 4);
         }
     }
@@ -152,8 +164,10 @@ RawStatus ReadSpectrum(RawHandle r, std::int32_t f, std::int32_t z1, std::int32_
 
 RawStatus ReadGetStatsFile(RawHandle r, std::int32_t f, std::int32_t z, void* statsFile) {
     const RawStatus s = Call(Format("RawReadGetStatsFile", r, f, z, Ptr(statsFile)));
-    if (s != kRawOk) return s;
-    if (!Function(r, f)->hasStats) return kRawNoData;
+    if (s != kRawOk)
+        return s;
+    if (!Function(r, f)->hasStats)
+        return kRawNoData;
     const std::uint32_t token = r * 1000u + static_cast<std::uint32_t>(f);
     std::memcpy(statsFile, &token, 4);
     return kRawOk;
@@ -162,9 +176,10 @@ RawStatus ReadGetStatsFile(RawHandle r, std::int32_t f, std::int32_t z, void* st
 RawStatus StatsReadEntry(const void* statsFile, std::int32_t scan, void* record) {
     std::uint32_t token;
     std::memcpy(&token, statsFile, 4);
-    const RawStatus s = Call(Format("RawStatsReadEntry", "token=" + std::to_string(token), scan,
-                                    Ptr(record)));
-    if (s != kRawOk) return s;
+    const RawStatus s =
+        Call(Format("RawStatsReadEntry", "token=" + std::to_string(token), scan, Ptr(record)));
+    if (s != kRawOk)
+        return s;
     const FakeFunction* fn = Function(token / 1000u, static_cast<std::int32_t>(token % 1000u));
     std::memcpy(record, fn->scans[static_cast<std::size_t>(scan - 1)].stats.data(),
                 kStatsRecordSize);
@@ -173,8 +188,10 @@ RawStatus StatsReadEntry(const void* statsFile, std::int32_t scan, void* record)
 
 RawStatus EERead(RawHandle r, std::int32_t f, std::int32_t z, std::int32_t one, void* ee) {
     const RawStatus s = Call(Format("RawEERead", r, f, z, one, Ptr(ee)));
-    if (s != kRawOk) return s;
-    if (!Function(r, f)->hasEE) return kRawNoData;
+    if (s != kRawOk)
+        return s;
+    if (!Function(r, f)->hasEE)
+        return kRawNoData;
     std::memcpy(ee, Function(r, f)->ee.data(), kEERecordSize);
     return kRawOk;
 }
@@ -189,7 +206,8 @@ RawStatus CreateScansEx(RawHandle w, std::int32_t f, std::int32_t z, std::int32_
                         std::int32_t one) {
     const RawStatus s = Call(Format("RawCreateScansEx", w, f, z, code, Ptr(header), count,
                                     Ptr(masses), Ptr(intensities), Ptr(bytes), one));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     FakeWrittenScan scan;
     scan.function = f;
     std::memcpy(scan.header.data(), header, kScanHeaderSize);
@@ -210,7 +228,8 @@ RawStatus StatsCreateFile(RawHandle w, std::int32_t f, std::int32_t z) {
 
 RawStatus StatsCreateRecord(RawHandle w, std::int32_t f, std::int32_t z, const void* record) {
     const RawStatus s = Call(Format("RawStatsCreateRecord", w, f, z, Ptr(record)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     std::array<std::uint8_t, kStatsRecordSize> copy;
     std::memcpy(copy.data(), record, kStatsRecordSize);
     Output(w)->stats.push_back(copy);
@@ -227,7 +246,8 @@ RawStatus EECreateFile(RawHandle w, std::int32_t f, std::int32_t z) {
 
 RawStatus EECreateRecord(RawHandle w, std::int32_t f, std::int32_t z, const void* record) {
     const RawStatus s = Call(Format("RawEECreateRecord", w, f, z, Ptr(record)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     std::array<std::uint8_t, kEERecordSize> copy;
     std::memcpy(copy.data(), record, kEERecordSize);
     Output(w)->ee.push_back(copy);
@@ -240,7 +260,8 @@ RawStatus EECreateEnd(RawHandle w, std::int32_t f, std::int32_t z) {
 
 RawStatus CreateFunctions(RawHandle w, std::uint16_t count, const void* table) {
     const RawStatus s = Call(Format("RawCreateFunctions", w, count, Ptr(table)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     const auto* bytes = static_cast<const std::uint8_t*>(table);
     Output(w)->functionTable.assign(bytes, bytes + std::size_t{count} * kFunctionRecordSize);
     return kRawOk;
@@ -248,15 +269,18 @@ RawStatus CreateFunctions(RawHandle w, std::uint16_t count, const void* table) {
 
 RawStatus ReadAnalogNumber(RawHandle r, std::uint16_t* count) {
     const RawStatus s = Call(Format("RawReadAnalogNumber", r, Ptr(count)));
-    if (s != kRawOk) return s;
-    if (!Input(r)->hasAnalog) return kRawNoData;
+    if (s != kRawOk)
+        return s;
+    if (!Input(r)->hasAnalog)
+        return kRawNoData;
     *count = static_cast<std::uint16_t>(Input(r)->channels.size());
     return kRawOk;
 }
 
 RawStatus ReadAnalogInfo(RawHandle r, std::int32_t k, void* info) {
     const RawStatus s = Call(Format("RawReadAnalogInfo", r, k, Ptr(info)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     std::memcpy(info, Input(r)->channels[static_cast<std::size_t>(k)].info.data(),
                 kChannelInfoSize);
     return kRawOk;
@@ -264,8 +288,10 @@ RawStatus ReadAnalogInfo(RawHandle r, std::int32_t k, void* info) {
 
 RawStatus ReadAnalogSize(RawHandle r, std::int32_t k, std::uint32_t* points) {
     const RawStatus s = Call(Format("RawReadAnalogSize", r, k, Ptr(points)));
-    if (s != kRawOk) return s;
-    *points = static_cast<std::uint32_t>(Input(r)->channels[static_cast<std::size_t>(k)].first.size());
+    if (s != kRawOk)
+        return s;
+    *points =
+        static_cast<std::uint32_t>(Input(r)->channels[static_cast<std::size_t>(k)].first.size());
     return kRawOk;
 }
 
@@ -273,7 +299,8 @@ RawStatus ReadAnalogChrom(RawHandle r, std::int32_t k, std::int32_t one, std::ui
                           void* arrayB, void* arrayA) {
     const RawStatus s =
         Call(Format("RawReadAnalogChrom", r, k, one, points, Ptr(arrayB), Ptr(arrayA)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     const FakeChannel& ch = Input(r)->channels[static_cast<std::size_t>(k)];
     CopyBytes(arrayB, ch.second.data(), points * 4u);
     CopyBytes(arrayA, ch.first.data(), points * 4u);
@@ -282,19 +309,23 @@ RawStatus ReadAnalogChrom(RawHandle r, std::int32_t k, std::int32_t one, std::ui
 
 RawStatus CreateAnalogInf(RawHandle w, std::uint16_t count, const void* infos) {
     const RawStatus s = Call(Format("RawCreateAnalogInf", w, count, Ptr(infos)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     const auto* bytes = static_cast<const std::uint8_t*>(infos);
     Output(w)->channelInfos.assign(bytes, bytes + std::size_t{count} * kChannelInfoSize);
     return kRawOk;
 }
 
-RawStatus CreateAnalogFile(RawHandle w) { return Call(Format("RawCreateAnalogFile", w)); }
+RawStatus CreateAnalogFile(RawHandle w) {
+    return Call(Format("RawCreateAnalogFile", w));
+}
 
 RawStatus CreateAnalogDataScans(RawHandle w, std::int32_t k, std::uint32_t points,
                                 const void* arrayA, const void* arrayB) {
     const RawStatus s =
         Call(Format("RawCreateAnalogDataScans", w, k, points, Ptr(arrayA), Ptr(arrayB)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     FakeChannel ch;
     const auto* a = static_cast<const std::uint32_t*>(arrayA);
     const auto* b = static_cast<const std::uint32_t*>(arrayB);
@@ -304,11 +335,14 @@ RawStatus CreateAnalogDataScans(RawHandle w, std::int32_t k, std::uint32_t point
     return kRawOk;
 }
 
-RawStatus CreateAnalogEnd(RawHandle w) { return Call(Format("RawCreateAnalogEnd", w)); }
+RawStatus CreateAnalogEnd(RawHandle w) {
+    return Call(Format("RawCreateAnalogEnd", w));
+}
 
 RawStatus ReadProcInfo(RawHandle r, void* info, void* records) {
     const RawStatus s = Call(Format("RawReadProcInfo", r, Ptr(info), Ptr(records)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     const auto& history = Input(r)->history;
     std::memset(info, 0, kProcessInfoSize);
     const auto count = static_cast<std::uint16_t>(history.size());
@@ -327,7 +361,8 @@ RawStatus ReadProcInfo(RawHandle r, void* info, void* records) {
 
 RawStatus HistUpdateInfo(RawHandle w, const void* info, const void* records) {
     const RawStatus s = Call(Format("RawHistUpdateInfo", w, Ptr(info), Ptr(records)));
-    if (s != kRawOk) return s;
+    if (s != kRawOk)
+        return s;
     std::memcpy(&Output(w)->historyCount,
                 static_cast<const std::uint8_t*>(info) + kProcessInfoCountOffset, 2);
     return kRawOk;
@@ -336,7 +371,8 @@ RawStatus HistUpdateInfo(RawHandle w, const void* info, const void* records) {
 RawStatus Release(RawHandle h, const char* name, bool create) {
     const RawStatus s = Call(Format(name, h));
     auto it = handles.find(h);
-    if (it == handles.end() || it->second.create != create) return kRawBadHandle;
+    if (it == handles.end() || it->second.create != create)
+        return kRawBadHandle;
     handles.erase(it);
     --current->liveAllocations;
     return s;
@@ -345,20 +381,28 @@ RawStatus Release(RawHandle h, const char* name, bool create) {
 RawStatus CreateClose(RawHandle w) {
     FakeOutput* out = Output(w);
     const RawStatus s = Release(w, "RawCreateClose", true);
-    if (s == kRawOk && out != nullptr) out->closed = true;
+    if (s == kRawOk && out != nullptr)
+        out->closed = true;
     return s;
 }
 
-RawStatus ReadClose(RawHandle r) { return Release(r, "RawReadClose", false); }
+RawStatus ReadClose(RawHandle r) {
+    return Release(r, "RawReadClose", false);
+}
 
 RawStatus CreateAbandon(RawHandle w) {
     FakeOutput* out = Output(w);
-    if (out != nullptr) out->abandoned = true;
+    if (out != nullptr)
+        out->abandoned = true;
     return Release(w, "RawCreateAbandon", true);
 }
 
 const char* StatusText(RawStatus status) {
     return status == kRawIoError ? "injected failure" : "fake status";
+}
+
+const char* LastErrorDetail() {
+    return "fake detail of the failed call";
 }
 
 }  // namespace
@@ -375,14 +419,15 @@ FakeRawLibrary::~FakeRawLibrary() {
 
 const RawOps& FakeRawLibrary::Ops() {
     static const RawOps ops{
-        ReadOpen,        CreateOpen,        ReadHeader,       CreateHeader,   ReadFuncInfo,
-        ReadFuncInit,    ReadFuncEnd,       ReadSpectrum,     ReadGetStatsFile,
-        StatsReadEntry,  EERead,            CreateScanFile,   CreateScansEx,  CreateScansEnd,
-        StatsCreateFile, StatsCreateRecord, StatsCreateEnd,   EECreateFile,   EECreateRecord,
-        EECreateEnd,     CreateFunctions,   ReadAnalogNumber, ReadAnalogInfo, ReadAnalogSize,
-        ReadAnalogChrom, CreateAnalogInf,   CreateAnalogFile, CreateAnalogDataScans,
-        CreateAnalogEnd, ReadProcInfo,      HistUpdateInfo,   CreateClose,    ReadClose,
-        CreateAbandon,   StatusText,
+        ReadOpen,         CreateOpen,       ReadHeader,       CreateHeader,
+        ReadFuncInfo,     ReadFuncInit,     ReadFuncEnd,      ReadSpectrum,
+        ReadGetStatsFile, StatsReadEntry,   EERead,           CreateScanFile,
+        CreateScansEx,    CreateScansEnd,   StatsCreateFile,  StatsCreateRecord,
+        StatsCreateEnd,   EECreateFile,     EECreateRecord,   EECreateEnd,
+        CreateFunctions,  ReadAnalogNumber, ReadAnalogInfo,   ReadAnalogSize,
+        ReadAnalogChrom,  CreateAnalogInf,  CreateAnalogFile, CreateAnalogDataScans,
+        CreateAnalogEnd,  ReadProcInfo,     HistUpdateInfo,   CreateClose,
+        ReadClose,        CreateAbandon,    StatusText,       LastErrorDetail,
     };
     return ops;
 }
@@ -392,19 +437,23 @@ FakeFunction MakeFakeFunction(std::uint32_t scans, std::uint32_t peaks, std::uin
     FakeFunction fn;
     std::uint32_t x = seed * 2654435761u + 1;
     auto next = [&x] { return x = x * 1664525u + 1013904223u; };
-    for (auto& b : fn.record) b = static_cast<std::uint8_t>(next() >> 24);
+    for (auto& b : fn.record)
+        b = static_cast<std::uint8_t>(next() >> 24);
     std::uint32_t word0;
     std::memcpy(&word0, fn.record.data(), 4);
     word0 = (word0 & ~(15u << 10)) | (scanFileCode << 10);
     std::memcpy(fn.record.data(), &word0, 4);
     std::memcpy(fn.record.data() + kFunctionRecordScanCountOffset, &scans, 4);
-    for (auto& b : fn.ee) b = static_cast<std::uint8_t>(next() >> 24);
+    for (auto& b : fn.ee)
+        b = static_cast<std::uint8_t>(next() >> 24);
     for (std::uint32_t s = 0; s < scans; ++s) {
         FakeScan scan;
-        for (auto& b : scan.info) b = static_cast<std::uint8_t>(next() >> 24);
+        for (auto& b : scan.info)
+            b = static_cast<std::uint8_t>(next() >> 24);
         const std::uint32_t word = (next() & 0x80000000u) | peaks;
         std::memcpy(scan.info.data(), &word, 4);
-        for (auto& b : scan.stats) b = static_cast<std::uint8_t>(next() >> 24);
+        for (auto& b : scan.stats)
+            b = static_cast<std::uint8_t>(next() >> 24);
         for (std::uint32_t p = 0; p < peaks; ++p) {
             scan.masses.push_back(50.0f + static_cast<float>(next() % 115000u) / 100.0f);
             scan.intensities.push_back(next());

@@ -1,7 +1,8 @@
 #include "tools/batch/batch_options.h"
 
 #include <charconv>
-#include <fstream>
+#include <cstdint>
+#include <utility>
 
 #include "params/rule_text.h"
 #include "processing/input_list_file.h"
@@ -22,8 +23,7 @@ bool AddRule(const std::string& text, const std::string& where, BatchOptions& op
 
 bool ReadRulesFile(const std::string& path, BatchOptions& options, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadInputListFile(path, lines)) {
-        error = "cannot read the rules file " + path;
+    if (!ReadTextLines(path, "rules file", lines, error)) {
         return false;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -42,6 +42,20 @@ bool ReadRulesFile(const std::string& path, BatchOptions& options, std::string& 
 }
 
 }  // namespace
+
+std::vector<std::string> BatchWarnings(const BatchOptions& options) {
+    std::vector<std::string> warnings;
+    for (std::int32_t i = 0; i < options.rules.GetCount(); ++i) {
+        CMassRange rule;
+        options.rules.GetEntry(i, rule);
+        if (rule.GetLowMass() >= rule.GetHighMass()) {
+            warnings.push_back("rule '" + FormatRule(rule) + "' keeps nothing: its low mass " +
+                               std::to_string(rule.GetLowMass()) + " is not below its high mass " +
+                               std::to_string(rule.GetHighMass()));
+        }
+    }
+    return warnings;
+}
 
 bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& options,
                        std::string& error) {
@@ -67,9 +81,15 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& optio
             if (!value(v) || !ReadRulesFile(v, options, error)) return false;
         } else if (arg == "--list") {
             if (!value(v)) return false;
-            if (!ReadInputListFile(v, options.inputs)) {
-                error = "cannot read the list file " + v;
+            std::vector<std::string> lines;
+            if (!ReadTextLines(v, "list file", lines, error)) {
                 return false;
+            }
+            // An empty line names no input (a blank line between groups, say).
+            for (std::string& line : lines) {
+                if (!line.empty()) {
+                    options.inputs.push_back(std::move(line));
+                }
             }
         } else if (arg == "-j" || arg.rfind("-j", 0) == 0) {
             if (arg == "-j" && !value(v)) return false;

@@ -24,3 +24,7 @@ inline constexpr const char* kBatchUsage =
 // missing value, a bad rule (naming the rule and the field), no rule, no input.
 bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& options,
                        std::string& error);
+
+// Warnings about a parsed run that is allowed but likely not meant, one sentence each: a
+// rule whose low mass is at or above its high mass keeps no peak.
+std::vector<std::string> BatchWarnings(const BatchOptions& options);

@@ -62,7 +62,9 @@ FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunPro
 
 }  // namespace
 
-std::string BatchOutputPath(const std::string& input, const std::string& suffix) {
+std::string BatchOutputPath(const std::string& given, const std::string& suffix) {
+    // "x.raw/", as shell completion writes it, names x.raw.
+    const std::string input = WithoutTrailingSlashes(given);
 #ifdef BREVANTO_HAVE_MZML
     if (IsOpenFormatPath(input)) {
         return OpenFormatOutputPath(input, suffix);

@@ -3,11 +3,11 @@
 
 #include <cstdio>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tools/batch/batch_options.h"
+#include "tools/batch/batch_paths.h"
 #include "tools/batch/batch_runner.h"
 #include "tools/batch/terminal_progress.h"
 
@@ -45,18 +45,14 @@ int main(int argc, char** argv) {
         std::fputs(kBatchUsage, stdout);
         return 0;
     }
-    if (options.jobs > 1) {
-        // Two runs at once must never write the same output.
-        std::set<std::string> outputs;
-        for (const std::string& input : options.inputs) {
-            if (!outputs.insert(BatchOutputPath(input, options.suffix)).second) {
-                std::fprintf(stderr,
-                             "brevanto-batch: %s is given twice; with -j each output may be "
-                             "written only once\n",
-                             input.c_str());
-                return 2;
-            }
-        }
+    // Before anything is written: no output may be an input or another input's output.
+    if (const std::string refusal = CheckBatchPaths(options.inputs, options.suffix);
+        !refusal.empty()) {
+        std::fprintf(stderr, "brevanto-batch: %s\n", refusal.c_str());
+        return 2;
+    }
+    for (const std::string& warning : BatchWarnings(options)) {
+        std::fprintf(stderr, "brevanto-batch: warning: %s\n", warning.c_str());
     }
 
     std::unique_ptr<TerminalProgress> line;
