@@ -1,17 +1,20 @@
 #include "mzml/open_format_filter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
-#include <boost/make_shared.hpp>
-#include <pwiz/data/msdata/MSDataFile.hpp>
-
-#include "mzml/array_encoding.h"
-#include "mzml/atomic_mzml_writer.h"
-#include "mzml/filtered_spectrum_list.h"
-#include "mzml/open_format_input.h"
-#include "mzml/processing_entry.h"
+#include "mzml/byte_sink.h"
+#include "mzml/document_pass.h"
+#include "mzml/markup_scanner.h"
 #include "processing/output_path.h"
+#include "processing/temporary_output.h"
 
 namespace {
 
@@ -21,26 +24,65 @@ std::string Lower(std::string text) {
     return text;
 }
 
+bool EndsWithNoCase(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && Lower(text.substr(text.size() - end.size())) == end;
+}
+
+bool IsGzipFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    unsigned char magic[2] = {0, 0};
+    const bool gzip = ::read(fd, magic, 2) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
+    ::close(fd);
+    return gzip;
+}
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// Makes the rename of a finished output durable.
+void SyncDirectoryOf(const std::string& path) {
+    std::string directory = std::filesystem::path(path).parent_path().string();
+    if (directory.empty()) directory = ".";
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 bool IsOpenFormatPath(const std::string& path) {
-    const std::string extension = Lower(SplitPath(path).extension);
-    return extension == ".mzml" || extension == ".mzxml";
+    for (const char* extension : {".mzml", ".mzxml", ".mzml.gz", ".mzxml.gz"}) {
+        if (EndsWithNoCase(path, extension)) return true;
+    }
+    return false;
+}
+
+bool IsOpenFormatFile(const std::string& path) {
+    OpenFormat format;
+    return SniffOpenFormat(path, format);
 }
 
 std::string OpenFormatOutputPath(const std::string& input, const std::string& suffix) {
-    PathParts parts = SplitPath(OutputPathFor(input, suffix));
-    if (Lower(parts.extension) == ".mzxml") {
-        parts.extension = ".mzML";
+    PathParts parts = SplitPath(input);
+    if (Lower(parts.extension) == ".gz") {
+        // x.mzML.gz: the name is "x" and the extension ".mzML.gz".
+        const PathParts inner = SplitPath(parts.name);
+        if (!inner.extension.empty()) {
+            parts.name = inner.name;
+            parts.extension = inner.extension + parts.extension;
+        }
     }
+    parts.name += suffix;
     return JoinPath(parts);
 }
 
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
                           const CMassRangeList& rules, RunProgress* progress, FileSummary& summary,
-                          std::string& error) {
+                          std::string& error, const OpenFormatOptions& options) {
     NullProgress noProgress;
-    RunProgress& shown = progress ? *progress : noProgress;
+    RunProgress& shown = progress != nullptr ? *progress : noProgress;
     shown.SetCurrentFile(input);
     summary = FileSummary{input, output, {}};
 
@@ -49,31 +91,77 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
         error = FileMessage(output, refused);
         return false;
     }
-    OpenFormatInput opened;
-    if (!OpenOpenFormatFile(input, true, opened, error)) {
-        return false;
-    }
-    pwiz::msdata::MSData& msd = *opened.data;
-    try {
-        const auto encoding = InputArrayEncoding(input, msd);
-        const auto software = AddBrevantoSoftware(msd);
-        auto spectra = msd.run.spectrumListPtr;
-        if (!spectra) {
-            spectra = boost::make_shared<pwiz::msdata::SpectrumListSimple>();
-        }
-        const auto processing = FilterProcessing(spectra->dataProcessingPtr(), software, rules);
-        msd.dataProcessingPtrs.push_back(processing);
-        auto filtered =
-            boost::make_shared<FilteredSpectrumList>(spectra, rules, encoding, processing, shown);
-        msd.run.spectrumListPtr = filtered;
-        shown.SetRange(filtered->StepCount());
-        if (!WriteMzmlAtomically(msd, encoding, input, output, error)) {
+    struct stat outputStat {};
+    if (::lstat(output.c_str(), &outputStat) == 0) {
+        if (S_ISLNK(outputStat.st_mode)) {
+            error = FileMessage(output, "is a symbolic link; an output is never written through "
+                                        "a link (remove it or choose another suffix)");
             return false;
         }
-        summary.functions = filtered->Summary();
-    } catch (const std::exception& e) {
-        error = FileMessage(input, std::string("cannot be read: ") + e.what());
+        if (!S_ISREG(outputStat.st_mode)) {
+            error = FileMessage(output, "exists and is not a regular file");
+            return false;
+        }
+    }
+    struct stat inputStat {};
+    if (::stat(input.c_str(), &inputStat) != 0) {
+        error = FileMessage(input, std::strerror(errno));
         return false;
     }
+
+    RemoveStaleTemporaries(output);
+    const std::string temporary = TemporaryPathFor(output);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          0666);
+    if (fd < 0) {
+        error = FileMessage(output, SystemError("cannot create a temporary file beside it"));
+        return false;
+    }
+    RegisterTemporary(temporary);
+    auto discard = [&] {
+        ::unlink(temporary.c_str());
+        UnregisterTemporary(temporary);
+    };
+
+    std::unique_ptr<ByteSink> sink = ByteSink::ToDescriptor(fd, IsGzipFile(input), output);
+    PassSettings settings;
+    settings.rules = &rules;
+    settings.sink = sink.get();
+    settings.ignoreChecksums = options.ignoreChecksums;
+    settings.warn = [&](const std::string& what) {
+        if (options.warn) options.warn(FileMessage(input, what));
+    };
+    shown.SetRange(kOpenFormatSteps);
+    std::uint64_t stepsShown = 0;
+    settings.progress = [&](std::uint64_t done, std::uint64_t total) {
+        const std::uint64_t steps = total == 0 ? 0 : done * kOpenFormatSteps / total;
+        while (stepsShown < steps && stepsShown < kOpenFormatSteps) {
+            shown.Step();
+            ++stepsShown;
+        }
+    };
+    PassResult result;
+    bool ok = RunDocumentPass(input, settings, result, error);
+    if (ok && !sink->Finish()) {
+        error = sink->Error();
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        error = FileMessage(output, SystemError("closing the written file failed"));
+        ok = false;
+    }
+    if (!ok) {
+        discard();
+        return false;
+    }
+    if (::rename(temporary.c_str(), output.c_str()) != 0) {
+        error = FileMessage(output, SystemError("cannot rename the finished temporary file"));
+        discard();
+        return false;
+    }
+    UnregisterTemporary(temporary);
+    SyncDirectoryOf(output);
+    settings.progress(1, 1);
+    summary.functions = result.levels;
     return true;
 }

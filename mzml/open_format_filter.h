@@ -1,37 +1,43 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "params/mass_range_list.h"
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
-// Filtering mzML and mzXML files with the peak filter of our raw data files.
+// Filtering mzML and mzXML files (plain or gzipped) with the peak filter of our raw data files.
 //
-// A rule's function is the spectrum's MS level (function 1 = MS1, 2 = MS2, ...). Spectra of a
-// level without rules, and spectra without an MS level, are written unchanged. A peak is
-// decided on its m/z rounded to a 32-bit float, as the raw filter decides the float masses of
-// our raw data files; kept peaks keep their original values and the array precision of the
-// input. Everything else the library carries (run and instrument metadata, spectrum metadata,
-// chromatograms) is written as read, and the file gets a data-processing entry naming Brevanto
-// and listing the rules. See docs/open-formats.md.
+// A rule's function is the spectrum's MS level (function 1 = MS1, 2 = MS2, ...). The output is
+// the input with only the filtered peaks gone and what describes them updated; every other
+// byte is carried over. See docs/open-formats.md for the exact list of changes.
 
-// True when the path names an input for FilterOpenFormatFile by its extension: .mzML or
-// .mzXML, in any case. (The filter itself goes by content.)
+// True when the path names an open-format input by its name: .mzML or .mzXML, optionally
+// followed by .gz, in any letter case.
 bool IsOpenFormatPath(const std::string& path);
 
-// The output path of an open-format input: OutputPathFor(input, suffix), with an .mzXML
-// extension replaced by .mzML, because the output is always mzML (x.mzXML -> x_BRV.mzML).
+// True when the file's content is mzML or mzXML (gzipped or not), whatever its name.
+bool IsOpenFormatFile(const std::string& path);
+
+// The output path: the suffix goes after the name, before the format's extensions, which are
+// kept (x.mzML -> x_BRV.mzML, x.mzXML -> x_BRV.mzXML, x.mzML.gz -> x_BRV.mzML.gz).
 std::string OpenFormatOutputPath(const std::string& input, const std::string& suffix);
 
-// Reads `input` (mzML or mzXML) and writes the filtered file as indexed mzML to `output`,
-// streaming spectrum by spectrum. `progress` may be null; otherwise it gets
-// SetCurrentFile(input), then SetRange(steps) once the input is open, with one Step() per
-// chunk of spectra written (at most 1000 steps; one spectrum per step for smaller files).
-// Show and Hide are the caller's. On success fills `summary` (one FunctionSummary per MS level
-// present, function = MS level, ascending) and returns true. On failure returns false with
-// "<file>: <what went wrong>" in `error`; no file is left at `output` (an existing one is not
-// touched) and no temporary remains.
+struct OpenFormatOptions {
+    // Filter a file whose own checksum is wrong (with a warning) instead of refusing it.
+    bool ignoreChecksums = false;
+    std::function<void(const std::string&)> warn;
+};
+
+// Reads `input` and writes the filtered copy to `output`, in the input's format and, for a
+// gzipped input, gzipped. `progress` may be null; otherwise it gets SetCurrentFile(input),
+// SetRange(kOpenFormatSteps) and one Step() per hundredth of the input read. On success fills
+// `summary` (one FunctionSummary per MS level present, ascending) and returns true. On failure
+// returns false with "<file>: <what went wrong>" in `error`; nothing is left at `output` (an
+// existing file there is not touched) and no temporary remains.
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
                           const CMassRangeList& rules, RunProgress* progress, FileSummary& summary,
-                          std::string& error);
+                          std::string& error, const OpenFormatOptions& options = {});
+
+inline constexpr std::uint16_t kOpenFormatSteps = 100;

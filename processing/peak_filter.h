@@ -41,10 +41,12 @@ public:
                         const std::uint8_t* peakBytes, float* keptMasses,
                         std::uint32_t* keptIntensities, std::uint8_t* keptPeakBytes) const;
 
-private:
     // Sets bit p % 64 of keep[p / 64] exactly for the masses (of `count`) that some rule
-    // keeps; clears the other bits of those words.
+    // keeps; clears the other bits of those words. For callers that carry peaks in arrays of
+    // their own (the open formats keep every per-peak array, whatever its type).
     void Decide(const float* masses, std::uint32_t count, std::uint64_t* keep) const;
+
+private:
 
     struct RuleBounds {
         double lowMass;

@@ -1,0 +1,160 @@
+#include "mzml/document_pass.h"
+
+#include <memory>
+
+#include "mzml/markup_scanner.h"
+#include "mzml/mzml_pass.h"
+#include "mzml/mzxml_pass.h"
+#include "mzml/output_splicer.h"
+#include "mzml/spectrum_counts.h"
+
+namespace {
+
+// Hands the events to the pass of the format the root element names.
+class RootDispatch final : public MarkupHandler {
+public:
+    RootDispatch(MarkupScanner& scanner, OutputSplicer& out, const PassSettings& settings,
+                 SpectrumCounts& counts)
+        : scanner_(scanner), out_(out), settings_(settings), counts_(counts) {}
+
+    void OnStart(const StartTag& tag) override {
+        if (!mzml_ && !mzxml_) {
+            if (tag.name == "indexedmzML" || tag.name == "mzML") {
+                mzml_ = std::make_unique<MzmlPass>(scanner_, out_, settings_, counts_);
+                scanner_.SetArrayElement("binary");
+                format_ = OpenFormat::kMzml;
+            } else if (tag.name == "mzXML") {
+                mzxml_ = std::make_unique<MzxmlPass>(scanner_, out_, settings_, counts_);
+                scanner_.SetArrayElement("peaks");
+                format_ = OpenFormat::kMzxml;
+            } else {
+                scanner_.Fail("not an mzML or mzXML file (its root element is <" +
+                              std::string(tag.name) + ">)");
+                return;
+            }
+        }
+        Active().OnStart(tag);
+    }
+    void OnEnd(const EndTag& tag) override { Active().OnEnd(tag); }
+    void OnText(std::string_view text) override {
+        if (mzml_ || mzxml_) Active().OnText(text);
+    }
+    void OnArrayText(std::uint64_t begin, std::uint64_t end) override {
+        Active().OnArrayText(begin, end);
+    }
+    std::uint64_t HoldFrom() const override {
+        if (mzml_) return mzml_->HoldFrom();
+        if (mzxml_) return mzxml_->HoldFrom();
+        return out_.Cursor();
+    }
+
+    bool Started() const { return mzml_ || mzxml_; }
+    OpenFormat Format() const { return format_; }
+    bool Finish(std::string& error) {
+        if (mzml_) return mzml_->Finish(error);
+        if (mzxml_) return mzxml_->Finish(error);
+        error = "the file holds no root element";
+        return false;
+    }
+
+private:
+    MarkupHandler& Active() {
+        if (mzml_) return *mzml_;
+        return *mzxml_;
+    }
+    MarkupScanner& scanner_;
+    OutputSplicer& out_;
+    const PassSettings& settings_;
+    SpectrumCounts& counts_;
+    std::unique_ptr<MzmlPass> mzml_;
+    std::unique_ptr<MzxmlPass> mzxml_;
+    OpenFormat format_ = OpenFormat::kMzml;
+};
+
+}  // namespace
+
+bool RunDocumentPass(const std::string& path, const PassSettings& settings, PassResult& result,
+                     std::string& error) {
+    result = PassResult{};
+    std::unique_ptr<ByteSource> source = ByteSource::Open(path, error);
+    if (!source) {
+        return false;
+    }
+    if (source->FileSize() == 0) {
+        error = FileMessage(path, "the file is empty");
+        return false;
+    }
+    MarkupScanner scanner(*source, path, kMaxHeldBytes);
+    OutputSplicer out(scanner.Window(), settings.sink);
+    SpectrumCounts counts(settings.rules);
+    RootDispatch dispatch(scanner, out, settings, counts);
+    const bool scanned = scanner.Run(dispatch, error);
+    if (!scanned) {
+        if (!dispatch.Started()) {
+            error = FileMessage(path, "not an mzML or mzXML file (" +
+                                          error.substr(std::min(error.size(), path.size() + 2)) +
+                                          ")");
+        }
+        if (settings.sink != nullptr && !settings.sink->Error().empty()) {
+            error = settings.sink->Error();
+        }
+        return false;
+    }
+    std::string why;
+    if (!dispatch.Finish(why)) {
+        error = settings.sink != nullptr && !settings.sink->Error().empty()
+                    ? settings.sink->Error()
+                    : FileMessage(path, why);
+        return false;
+    }
+    result.format = dispatch.Format();
+    result.levels = counts.Summaries();
+    return true;
+}
+
+bool SniffOpenFormat(const std::string& path, OpenFormat& format) {
+    std::string error;
+    std::unique_ptr<ByteSource> source = ByteSource::Open(path, error);
+    if (!source) return false;
+    std::string head(64 * 1024, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const std::ptrdiff_t n = source->Read(reinterpret_cast<std::uint8_t*>(head.data() + got),
+                                              head.size() - got, error);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    head.resize(got);
+    // The first element: past the declaration, comments and processing instructions.
+    std::size_t at = 0;
+    while ((at = head.find('<', at)) != std::string::npos) {
+        if (head.compare(at, 4, "<!--") == 0) {
+            at = head.find("-->", at);
+            if (at == std::string::npos) return false;
+            continue;
+        }
+        if (at + 1 < head.size() && (head[at + 1] == '?' || head[at + 1] == '!')) {
+            ++at;
+            continue;
+        }
+        std::size_t end = at + 1;
+        while (end < head.size() && head[end] != ' ' && head[end] != '>' && head[end] != '\t' &&
+               head[end] != '\r' && head[end] != '\n' && head[end] != '/') {
+            ++end;
+        }
+        std::string name = head.substr(at + 1, end - at - 1);
+        if (const auto colon = name.rfind(':'); colon != std::string::npos) {
+            name = name.substr(colon + 1);
+        }
+        if (name == "mzML" || name == "indexedmzML") {
+            format = OpenFormat::kMzml;
+            return true;
+        }
+        if (name == "mzXML") {
+            format = OpenFormat::kMzxml;
+            return true;
+        }
+        return false;
+    }
+    return false;
+}

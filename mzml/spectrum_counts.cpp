@@ -1,0 +1,34 @@
+#include "mzml/spectrum_counts.h"
+
+const FunctionFilter* SpectrumCounts::FilterFor(std::int32_t level) {
+    if (rules_ == nullptr || level <= 0) {
+        return nullptr;
+    }
+    auto found = filters_.find(level);
+    if (found == filters_.end()) {
+        auto filter = std::make_unique<FunctionFilter>(*rules_, level);
+        if (filter->Empty()) {
+            filter.reset();
+        }
+        found = filters_.emplace(level, std::move(filter)).first;
+    }
+    return found->second.get();
+}
+
+void SpectrumCounts::Count(std::int32_t level, std::uint64_t read, std::uint64_t kept,
+                           bool filtered) {
+    FunctionSummary& summary = levels_[level];
+    summary.function = level;
+    ++summary.scans;
+    summary.peaksRead += read;
+    summary.peaksKept += kept;
+    summary.filtered = summary.filtered || filtered;
+}
+
+std::vector<FunctionSummary> SpectrumCounts::Summaries() const {
+    std::vector<FunctionSummary> result;
+    for (const auto& [level, summary] : levels_) {
+        result.push_back(summary);
+    }
+    return result;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "params/mass_range_list.h"
+#include "processing/peak_filter.h"
+#include "processing/run_report.h"
+
+// Per MS level: the filter of the level and what its spectra gave.
+class SpectrumCounts {
+public:
+    explicit SpectrumCounts(const CMassRangeList* rules) : rules_(rules) {}
+
+    // The filter of `level`, or null when the level has no rules (or there are no rules).
+    const FunctionFilter* FilterFor(std::int32_t level);
+
+    void Count(std::int32_t level, std::uint64_t read, std::uint64_t kept, bool filtered);
+
+    std::vector<FunctionSummary> Summaries() const;
+
+private:
+    const CMassRangeList* rules_;
+    std::map<std::int32_t, std::unique_ptr<FunctionFilter>> filters_;
+    std::map<std::int32_t, FunctionSummary> levels_;
+};
