@@ -109,6 +109,7 @@ bool RunDocumentPass(const std::string& path, const PassSettings& settings, Pass
     }
     result.format = dispatch.Format();
     result.levels = counts.Summaries();
+    result.runUserParams = std::move(counts.runUserParams);
     return true;
 }
 

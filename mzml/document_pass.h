@@ -24,6 +24,10 @@ struct SpectrumPeaks {
     ScanMetadata scan;  // msLevel 0 when the file states none
     std::vector<double> mz;
     std::vector<double> intensity;
+    // mzML only: the spectrum's user parameters (name, value), and the values of an extra
+    // array named "Brevanto peak byte" (empty when there is none).
+    std::vector<std::pair<std::string, std::string>> userParams;
+    std::vector<double> peakBytes;
 };
 
 struct PassSettings {
@@ -32,6 +36,9 @@ struct PassSettings {
     ByteSink* sink = nullptr;
     // Read mode: called for every spectrum; false (with `error`) stops the pass.
     std::function<bool(const SpectrumPeaks&, std::string& error)> onSpectrum;
+    // Read mode: when set, only spectra of levels it accepts are decoded; the others reach
+    // onSpectrum with their metadata and no peaks.
+    std::function<bool(std::int32_t level)> decodeLevel;
     // A file whose own checksum is wrong is refused unless this is set; then `warn` is told.
     bool ignoreChecksums = false;
     std::function<void(const std::string&)> warn;
@@ -44,6 +51,8 @@ struct PassResult {
     // One entry per MS level met, ascending (function = level); spectra without a level are
     // counted under function 0.
     std::vector<FunctionSummary> levels;
+    // mzML only: the user parameters of <run> (name, value).
+    std::vector<std::pair<std::string, std::string>> runUserParams;
 };
 
 // The limit on input held at once: one spectrum with the tags around it, or the file's header.

@@ -218,6 +218,10 @@ void MzmlPass::OnStart(const StartTag& tag) {
                 if (inArray_ && parent == "binaryDataArray") {
                     ApplyArrayTerm(params.back().accession, termName ? termName : "",
                                    arrays_.back().encoding, arrays_.back().role);
+                    if (params.back().accession == "MS:1000786" &&
+                        params.back().value == kPeakByteArrayName) {
+                        arrays_.back().role = 3;
+                    }
                     return;
                 }
                 if (parent == "spectrum") {
@@ -252,6 +256,10 @@ void MzmlPass::OnStart(const StartTag& tag) {
             for (const Param& param : params) {
                 ApplyParam(param, parent);
             }
+        } else if (name == "userParam" && parent == "spectrum" && !filtering_) {
+            const char* paramName = tag.Attribute("name");
+            const char* value = tag.Attribute("value");
+            userParams_.emplace_back(paramName ? paramName : "", value ? value : "");
         } else if (name == "scan") {
             ++scanCount_;
         } else if (name == "selectedIon") {
@@ -260,7 +268,11 @@ void MzmlPass::OnStart(const StartTag& tag) {
         return;
     }
 
-    if (name == "referenceableParamGroup") {
+    if (name == "userParam" && parent == "run" && !filtering_) {
+        const char* paramName = tag.Attribute("name");
+        const char* value = tag.Attribute("value");
+        counts_.runUserParams.emplace_back(paramName ? paramName : "", value ? value : "");
+    } else if (name == "referenceableParamGroup") {
         const char* id = tag.Attribute("id");
         currentGroup_ = id ? id : "";
         groups_[currentGroup_];
@@ -305,7 +317,19 @@ void MzmlPass::OnStart(const StartTag& tag) {
     } else if (name == "dataProcessing" && parent == "dataProcessingList") {
         const char* id = tag.Attribute("id");
         processingIds_.push_back(id ? id : "");
+    } else if ((name == "scanSettingsList" || name == "instrumentConfigurationList") &&
+               parent == frame0Name_ && softwareListMissingAt_ == 0 && softwareCount_ < 0 &&
+               lastSoftwareEnd_ == 0) {
+        // No softwareList before these: ours goes where the schema wants it.
+        softwareListMissingAt_ = tag.begin;
+        softwareIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
+        softwareOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
     } else if (name == "run") {
+        if (lastProcessingEnd_ == 0) {
+            processingListMissingAt_ = tag.begin;
+            processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
+            processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
+        }
         if (inHead_) {
             inHead_ = false;
             AddEntries();
@@ -388,6 +412,7 @@ void MzmlPass::StartSpectrum(const StartTag& tag) {
     scanCount_ = selectedIons_ = 0;
     summary_.clear();
     arrays_.clear();
+    userParams_.clear();
     inArray_ = inBinary_ = false;
     const char* length = tag.Attribute("defaultArrayLength");
     const auto value = length ? ParseCount(length) : std::optional<std::uint64_t>(0);
@@ -410,7 +435,10 @@ void MzmlPass::OnEnd(const EndTag& tag) {
     const std::string_view name = tag.name;
     if (!stack_.empty()) {
         const Frame& frame = stack_.back();
-        if (frame.declaredCount >= 0 &&
+        // Only the count that tells how many arrays a spectrum holds is held to the truth:
+        // converters and tools write the other list counts wrong often enough (a file cut down
+        // to a few spectra keeps its spectrumList count), and they describe nothing we read.
+        if (frame.name == "binaryDataArrayList" && frame.declaredCount >= 0 &&
             static_cast<std::uint64_t>(frame.declaredCount) != frame.children) {
             Fail("<" + frame.name + "> says count=\"" + std::to_string(frame.declaredCount) +
                  "\" but holds " + std::to_string(frame.children) + " elements");
@@ -455,10 +483,13 @@ void MzmlPass::OnEnd(const EndTag& tag) {
     if (name == "referenceableParamGroup") {
         currentGroup_.clear();
     } else if (name == "softwareList") {
+        softwareCount_ = softwareCount_ >= 0 ? static_cast<std::int64_t>(softwareIds_.size()) : -1;
         lastSoftwareEnd_ = tag.begin;
         softwareIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
         softwareOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
     } else if (name == "dataProcessingList") {
+        processingCount_ =
+            processingCount_ >= 0 ? static_cast<std::int64_t>(processingIds_.size()) : -1;
         lastProcessingEnd_ = tag.begin;
         processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
         processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
@@ -576,8 +607,33 @@ bool MzmlPass::ReadSpectrum() {
     SpectrumPeaks peaks;
     peaks.scan = scan_;
     if (!levelStated_) peaks.scan.msLevel = 0;
+    peaks.userParams = std::move(userParams_);
+    userParams_.clear();
+    if (settings_.decodeLevel && !settings_.decodeLevel(peaks.scan.msLevel)) {
+        counts_.Count(peaks.scan.msLevel, defaultArrayLength_, defaultArrayLength_, false);
+        std::string why;
+        if (settings_.onSpectrum && !settings_.onSpectrum(peaks, why)) {
+            Fail(why);
+            return false;
+        }
+        return true;
+    }
     if (!DecodeRole(1, mz_) || !DecodeRole(2, values_)) {
         return false;
+    }
+    for (const Array& array : arrays_) {
+        if (array.role != 3) continue;
+        DecodedArray bytes;
+        std::string why;
+        if (!DecodeArray(ArrayText(array), array.encoding, defaultArrayLength_, true, bytes,
+                         scratch_, why)) {
+            Fail("spectrum \"" + spectrumId_ + "\": its peak byte array cannot be read: " + why);
+            return false;
+        }
+        peaks.peakBytes.resize(bytes.count);
+        for (std::size_t i = 0; i < bytes.count; ++i) {
+            peaks.peakBytes[i] = ValueAt(bytes, array.encoding, i);
+        }
     }
     if (mz_.count != values_.count) {
         Fail("spectrum \"" + spectrumId_ + "\": its m/z and intensity arrays differ in length");
@@ -782,6 +838,39 @@ void MzmlPass::AddEntries() {
     brevantoSoftwareId_ = UniqueId("Brevanto", softwareIds_);
     const std::string processingId = UniqueId("Brevanto_peak_filter", processingIds_);
     const std::string cv = EscapeXml(msCv_);
+    const std::string softwareEntryNl = softwareOnOwnLine_ ? "\n" : "";
+    if (softwareListMissingAt_ > 0) {
+        const std::string& indent = softwareIndent_;
+        const std::string& nl = softwareEntryNl;
+        out_.Replace(softwareListMissingAt_, softwareListMissingAt_,
+                     "<" + Tag("softwareList") + " count=\"1\">" + nl + indent + "  <" +
+                         Tag("software") + " id=\"" + brevantoSoftwareId_ +
+                         "\" version=\"" BREVANTO_VERSION "\">" + nl + indent + "    <" +
+                         Tag("cvParam") + " cvRef=\"" + cv +
+                         "\" accession=\"MS:1000799\" name=\"custom unreleased software "
+                         "tool\" value=\"Brevanto\"/>" +
+                         nl + indent + "  </" + Tag("software") + ">" + nl + indent + "</" +
+                         Tag("softwareList") + ">" + nl + indent);
+    }
+    if (processingListMissingAt_ > 0) {
+        const std::string& indent = processingIndent_;
+        const std::string nl = processingOnOwnLine_ ? "\n" : "";
+        std::string entry = "<" + Tag("dataProcessingList") + " count=\"1\">" + nl + indent +
+                            "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
+                            nl + indent + "    <" + Tag("processingMethod") +
+                            " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
+                            indent + "      <" + Tag("cvParam") + " cvRef=\"" + cv +
+                            "\" accession=\"MS:1001486\" name=\"data filtering\" value=\"\"/>";
+        for (std::int32_t i = 0; i < settings_.rules->GetCount(); ++i) {
+            entry += nl + indent + "      <" + Tag("userParam") +
+                     " name=\"Brevanto rule\" value=\"" +
+                     EscapeXml(RuleText(*settings_.rules, i)) + "\"/>";
+        }
+        entry += nl + indent + "    </" + Tag("processingMethod") + ">" + nl + indent + "  </" +
+                 Tag("dataProcessing") + ">" + nl + indent + "</" + Tag("dataProcessingList") +
+                 ">" + nl + indent;
+        out_.Replace(processingListMissingAt_, processingListMissingAt_, entry);
+    }
     if (softwareCount_ >= 0 && lastSoftwareEnd_ > 0) {
         const std::string& indent = softwareIndent_;
         const std::string nl = softwareOnOwnLine_ ? "\n" : "";
@@ -820,7 +909,10 @@ bool MzmlPass::WriteIndex() {
     if (!filtering_) return true;
     out_.Insert("\n");
     const std::uint64_t offset = out_.OutputOffset();
-    const int kinds = 1 + (chromatogramIndex_.count > 0 ? 1 : 0);
+    // A kind without entries gets no index (the schema wants at least one offset in each);
+    // a file of neither keeps an empty spectrum index, the one thing left to write.
+    const bool spectra = spectrumIndex_.count > 0 || chromatogramIndex_.count == 0;
+    const int kinds = (spectra ? 1 : 0) + (chromatogramIndex_.count > 0 ? 1 : 0);
     out_.Insert("<" + Tag("indexList") + " count=\"" + std::to_string(kinds) + "\">\n");
     auto writeIndex = [&](Spill& spill, const char* name) {
         out_.Insert("  <" + Tag("index") + " name=\"" + name + "\">\n");
@@ -837,7 +929,9 @@ bool MzmlPass::WriteIndex() {
         }
         out_.Insert("  </" + Tag("index") + ">\n");
     };
-    writeIndex(spectrumIndex_, "spectrum");
+    if (spectra) {
+        writeIndex(spectrumIndex_, "spectrum");
+    }
     if (chromatogramIndex_.count > 0) {
         writeIndex(chromatogramIndex_, "chromatogram");
     }
@@ -871,7 +965,12 @@ bool MzmlPass::Finish(std::string& error) {
             }
         }
         const std::string actual = scanner_.InputDigest();
-        if (stated != actual) {
+        if (!IsSha1Text(stated)) {
+            if (settings_.warn) {
+                settings_.warn("its fileChecksum \"" + stated +
+                               "\" is not a SHA-1 digest, so it cannot be checked");
+            }
+        } else if (stated != actual) {
             const std::string what = "its fileChecksum says " + stated +
                                      " but its bytes give " + actual;
             if (!settings_.ignoreChecksums) {

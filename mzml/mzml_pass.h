@@ -40,7 +40,7 @@ private:
     };
     struct Array {
         ArrayEncoding encoding;
-        int role = 0;  // 1 m/z, 2 intensity, 0 other
+        int role = 0;  // 1 m/z, 2 intensity, 3 the peak bytes of our export, 0 other
         std::uint64_t declaredEncodedLength = 0;
         bool hasEncodedLength = false;
         std::uint64_t encodedLengthBegin = 0, encodedLengthEnd = 0;
@@ -95,6 +95,9 @@ private:
     bool softwareOnOwnLine_ = false, processingOnOwnLine_ = false;
     std::uint64_t lastSoftwareEnd_ = 0, lastProcessingEnd_ = 0;
     std::string brevantoSoftwareId_;
+    // Where a list the file lacks goes, or 0.
+    std::uint64_t softwareListMissingAt_ = 0, processingListMissingAt_ = 0;
+    std::string frame0Name_ = "mzML";
 
     // The spectrum being read.
     bool inSpectrum_ = false;
@@ -110,6 +113,7 @@ private:
     int scanCount_ = 0, selectedIons_ = 0;
     std::vector<SummaryParam> summary_;
     std::vector<Array> arrays_;
+    std::vector<std::pair<std::string, std::string>> userParams_;
     bool inArray_ = false, inBinary_ = false;
     std::uint64_t binaryContentBegin_ = 0;
     std::uint64_t spectraSeen_ = 0;

@@ -1,24 +1,25 @@
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
-#include <pwiz/data/msdata/MSDataFile.hpp>
-
+#include "mzml/document_pass.h"
 #include "mzml/hex_bytes.h"
-#include "mzml/open_format_input.h"
-#include "mzml/peak_selection.h"
+#include "mzml/markup_scanner.h"
 #include "mzml/raw_conversion.h"
 #include "mzml/scan_record_mapping.h"
 #include "processing/output_path.h"
+#include "processing/temporary_output.h"
 
 namespace {
 
-namespace cv = pwiz::cv;
 namespace fs = std::filesystem;
-using pwiz::msdata::Spectrum;
+using Params = std::vector<std::pair<std::string, std::string>>;
 
 // Rules name functions 0..1000; a level past that is no real acquisition.
 constexpr std::int32_t kMaxLevel = 1000;
@@ -37,46 +38,17 @@ class RawWriteFailure : public std::runtime_error {
 
 void Check(RawStatus status, const std::string& operation) {
     if (status != kRawOk) {
-        throw RawWriteFailure(operation + " failed: " + RawStatusText(status));
+        const std::string detail = RawLastErrorDetail();
+        throw RawWriteFailure(operation + " failed: " + RawStatusText(status) +
+                              (detail.empty() ? "" : " (" + detail + ")"));
     }
 }
 
-std::string UserParamValue(const pwiz::data::ParamContainer& container, const std::string& name) {
-    return container.userParam(name).value;
-}
-
-double CvDouble(const pwiz::data::ParamContainer& container, cv::CVID id) {
-    const auto param = container.cvParam(id);
-    return param.empty() ? kAbsent : param.valueAs<double>();
-}
-
-ScanMetadata MetadataOf(const Spectrum& spectrum) {
-    ScanMetadata scan;
-    scan.msLevel = MsLevelOf(spectrum);
-    scan.profile = spectrum.hasCVParam(cv::MS_profile_spectrum);
-    scan.negative = spectrum.hasCVParam(cv::MS_negative_scan);
-    if (!spectrum.scanList.scans.empty()) {
-        const auto time = spectrum.scanList.scans.front().cvParam(cv::MS_scan_start_time);
-        if (!time.empty()) {
-            scan.retentionSeconds = time.timeInSeconds();
-        }
+std::string ParamValue(const Params& params, const std::string& name) {
+    for (const auto& [key, value] : params) {
+        if (key == name) return value;
     }
-    scan.totalIonCurrent = CvDouble(spectrum, cv::MS_total_ion_current);
-    scan.basePeakMz = CvDouble(spectrum, cv::MS_base_peak_m_z);
-    scan.basePeakIntensity = CvDouble(spectrum, cv::MS_base_peak_intensity);
-    scan.lowestMz = CvDouble(spectrum, cv::MS_lowest_observed_m_z);
-    scan.highestMz = CvDouble(spectrum, cv::MS_highest_observed_m_z);
-    if (!spectrum.precursors.empty() && !spectrum.precursors.front().selectedIons.empty()) {
-        const auto& ion = spectrum.precursors.front().selectedIons.front();
-        scan.precursorMz = CvDouble(ion, cv::MS_selected_ion_m_z);
-        const auto charge = ion.cvParam(cv::MS_charge_state);
-        if (!charge.empty()) {
-            scan.precursorCharge = charge.valueAs<std::int32_t>();
-        }
-    }
-    scan.sourceIndex = static_cast<std::uint32_t>(spectrum.index);
-    scan.nativeId = spectrum.id;
-    return scan;
+    return {};
 }
 
 struct RawPeaks {
@@ -85,60 +57,43 @@ struct RawPeaks {
     std::vector<std::uint8_t> bytes;
 };
 
-void PeaksOf(const Spectrum& spectrum, RawPeaks& peaks) {
-    const auto mz = spectrum.getMZArray();
-    const auto intensity = spectrum.getIntensityArray();
-    const std::string where = "spectrum \"" + spectrum.id + "\"";
-    const std::size_t n = mz ? mz->data.size() : 0;
-    if ((intensity ? intensity->data.size() : 0) != n) {
+void PeaksOf(const SpectrumPeaks& spectrum, RawPeaks& peaks) {
+    const std::string where = "spectrum \"" + spectrum.scan.nativeId + "\"";
+    const std::size_t n = spectrum.mz.size();
+    if (spectrum.intensity.size() != n) {
         throw ImportFailure(where + ": its m/z and intensity arrays differ in length");
     }
     if (n > kScanInfoCountMask) {
         throw ImportFailure(where + ": too many peaks for a raw data file");
     }
-    pwiz::msdata::BinaryDataArrayPtr byteArray;
-    for (const auto& array : spectrum.binaryDataArrayPtrs) {
-        if (array && array->cvParam(cv::MS_non_standard_data_array).value == kPeakByteArrayName) {
-            byteArray = array;
-        }
-    }
-    if (byteArray && byteArray->data.size() != n) {
+    if (!spectrum.peakBytes.empty() && spectrum.peakBytes.size() != n) {
         throw ImportFailure(where + ": its peak byte array differs in length");
     }
     peaks.masses.resize(n);
     peaks.intensities.resize(n);
     peaks.bytes.assign(n, 0);
-    if (n == 0) {
-        return;
-    }
-    const auto mzs = mz->data.begin();
-    const auto values = intensity->data.begin();
     for (std::size_t i = 0; i < n; ++i) {
-        const auto k = static_cast<std::ptrdiff_t>(i);
-        peaks.masses[i] = static_cast<float>(mzs[k]);
-        const double rounded = std::nearbyint(values[k]);
+        peaks.masses[i] = static_cast<float>(spectrum.mz[i]);
+        const double rounded = std::nearbyint(spectrum.intensity[i]);
         if (!(rounded >= 0.0 && rounded <= kMaxIntensity)) {
             throw ImportFailure(where + ", peak " + std::to_string(i + 1) + ": intensity " +
-                                std::to_string(values[k]) +
+                                std::to_string(spectrum.intensity[i]) +
                                 " is not a count of 0..4294967295 that a raw data file holds");
         }
         peaks.intensities[i] = static_cast<std::uint32_t>(rounded);
     }
-    if (byteArray) {
-        const auto bytes = byteArray->data.begin();
-        for (std::size_t i = 0; i < n; ++i) {
-            const double b = bytes[static_cast<std::ptrdiff_t>(i)];
-            if (!(b >= 0.0 && b <= 255.0 && b == std::floor(b))) {
-                throw ImportFailure(where + ": its peak byte array holds a value outside 0..255");
-            }
-            peaks.bytes[i] = static_cast<std::uint8_t>(b);
+    for (std::size_t i = 0; i < spectrum.peakBytes.size(); ++i) {
+        const double b = spectrum.peakBytes[i];
+        if (!(b >= 0.0 && b <= 255.0 && b == std::floor(b))) {
+            throw ImportFailure(where + ": its peak byte array holds a value outside 0..255");
         }
+        peaks.bytes[i] = static_cast<std::uint8_t>(b);
     }
 }
 
 // The carried record when the parameter holds a valid one, else the one the mapping gives.
-ScanHeaderBytes ScanHeaderOf(const Spectrum& spectrum, const ScanMetadata& scan) {
-    if (const auto carried = FromHex(UserParamValue(spectrum, kScanHeaderParam), kScanHeaderSize)) {
+ScanHeaderBytes ScanHeaderOf(const Params& params, const ScanMetadata& scan) {
+    if (const auto carried = FromHex(ParamValue(params, kScanHeaderParam), kScanHeaderSize)) {
         ScanHeaderBytes header{};
         std::copy(carried->begin(), carried->end(), header.begin());
         if (IsValidScanHeader(header)) {
@@ -148,9 +103,8 @@ ScanHeaderBytes ScanHeaderOf(const Spectrum& spectrum, const ScanMetadata& scan)
     return EncodeScanHeader(scan);
 }
 
-StatsRecordBytes StatsRecordOf(const Spectrum& spectrum, const ScanMetadata& scan) {
-    if (const auto carried =
-            FromHex(UserParamValue(spectrum, kStatsRecordParam), kStatsRecordSize)) {
+StatsRecordBytes StatsRecordOf(const Params& params, const ScanMetadata& scan) {
+    if (const auto carried = FromHex(ParamValue(params, kStatsRecordParam), kStatsRecordSize)) {
         StatsRecordBytes record{};
         std::copy(carried->begin(), carried->end(), record.begin());
         return record;
@@ -165,10 +119,10 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 }
 
 // A carried function record (or zeros) with the scan count this import writes.
-std::vector<std::uint8_t> FunctionRecordOf(const pwiz::msdata::Run& run, std::int32_t function,
+std::vector<std::uint8_t> FunctionRecordOf(const Params& run, std::int32_t function,
                                            std::uint32_t scans) {
-    auto record = FromHex(UserParamValue(run, std::string(kFunctionRecordParam) + " " +
-                                                  std::to_string(function)),
+    auto record = FromHex(ParamValue(run, std::string(kFunctionRecordParam) + " " +
+                                              std::to_string(function)),
                           kFunctionRecordSize)
                       .value_or(std::vector<std::uint8_t>(kFunctionRecordSize, 0));
     PutU32(record.data() + kFunctionRecordScanCountOffset, scans);
@@ -182,28 +136,34 @@ std::int32_t ScanFileCodeOf(const std::vector<std::uint8_t>& record) {
                                      kFunctionRecordScanCodeMask);
 }
 
-// Writes the raw data file at `path` from the open input.
-void WriteRawFile(const pwiz::msdata::MSData& msd, const std::string& path) {
-    const auto& spectra = msd.run.spectrumListPtr;
-    const std::size_t total = spectra ? spectra->size() : 0;
-    std::vector<std::int32_t> levels(total);
-    std::int32_t functionCount = 0;
-    std::vector<std::uint32_t> scansOf(1, 0);
-    for (std::size_t i = 0; i < total; ++i) {
-        const auto spectrum = spectra->spectrum(i, false);
-        const std::int32_t level = MsLevelOf(*spectrum);
-        if (level <= 0 || level > kMaxLevel) {
-            throw ImportFailure("spectrum \"" + spectrum->id + "\" has no MS level of 1.." +
-                                std::to_string(kMaxLevel) +
-                                ", which a raw data file's function needs");
-        }
-        levels[i] = level;
-        if (level > functionCount) {
-            functionCount = level;
-            scansOf.resize(static_cast<std::size_t>(level) + 1, 0);
-        }
-        ++scansOf[static_cast<std::size_t>(level)];
+// Runs a read pass over `input`, turning the reader's failures into ImportFailure.
+void ReadPass(const std::string& input, PassSettings& settings, PassResult& result) {
+    std::string error;
+    if (!RunDocumentPass(input, settings, result, error)) {
+        throw ImportFailure(error);
     }
+}
+
+// Writes the raw data file at `path` from `input`: one pass to learn the functions, then one
+// per function (the library writes a function's scans together), so memory stays that of one
+// spectrum whatever the size of the input.
+void WriteRawFile(const std::string& input, const std::string& path) {
+    std::map<std::int32_t, std::uint32_t> scansOf;
+    PassSettings survey;
+    survey.decodeLevel = [](std::int32_t) { return false; };
+    survey.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& error) {
+        const std::int32_t level = spectrum.scan.msLevel;
+        if (level <= 0 || level > kMaxLevel) {
+            error = "spectrum \"" + spectrum.scan.nativeId + "\" has no MS level of 1.." +
+                    std::to_string(kMaxLevel) + ", which a raw data file's function needs";
+            return false;
+        }
+        ++scansOf[level];
+        return true;
+    };
+    PassResult surveyed;
+    ReadPass(input, survey, surveyed);
+    const std::int32_t functionCount = scansOf.empty() ? 0 : scansOf.rbegin()->first;
 
     RawHandle handle = 0;
     Check(RawCreateOpen(path.c_str(), &handle), "RawCreateOpen");
@@ -214,28 +174,31 @@ void WriteRawFile(const pwiz::msdata::MSData& msd, const std::string& path) {
         std::vector<std::uint8_t> table;
         RawPeaks peaks;
         for (std::int32_t f = 1; f <= functionCount; ++f) {
-            const auto record = FunctionRecordOf(msd.run, f, scansOf[static_cast<std::size_t>(f)]);
+            const auto record = FunctionRecordOf(surveyed.runUserParams, f, scansOf[f]);
             const std::int32_t code = ScanFileCodeOf(record);
             const std::string fn = " for function " + std::to_string(f);
             Check(RawCreateScanFile(handle, f, 0, code), "RawCreateScanFile" + fn);
             Check(RawStatsCreateFile(handle, f, 0), "RawStatsCreateFile" + fn);
-            for (std::size_t i = 0; i < total; ++i) {
-                if (levels[i] != f) {
-                    continue;
-                }
-                const auto spectrum = spectra->spectrum(i, true);
-                const ScanMetadata scan = MetadataOf(*spectrum);
-                PeaksOf(*spectrum, peaks);
-                const ScanHeaderBytes header = ScanHeaderOf(*spectrum, scan);
-                const StatsRecordBytes stats = StatsRecordOf(*spectrum, scan);
-                const std::string at = " for spectrum \"" + spectrum->id + "\"";
-                Check(RawCreateScansEx(handle, f, 0, code, header.data(),
-                                       static_cast<std::uint32_t>(peaks.masses.size()),
-                                       peaks.masses.data(), peaks.intensities.data(),
-                                       peaks.bytes.data(), 1),
-                      "RawCreateScansEx" + at);
-                Check(RawStatsCreateRecord(handle, f, 0, stats.data()),
-                      "RawStatsCreateRecord" + at);
+            if (scansOf[f] > 0) {
+                PassSettings read;
+                read.decodeLevel = [f](std::int32_t level) { return level == f; };
+                read.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string&) {
+                    if (spectrum.scan.msLevel != f) return true;
+                    PeaksOf(spectrum, peaks);
+                    const ScanHeaderBytes header = ScanHeaderOf(spectrum.userParams, spectrum.scan);
+                    const StatsRecordBytes stats = StatsRecordOf(spectrum.userParams, spectrum.scan);
+                    const std::string at = " for spectrum \"" + spectrum.scan.nativeId + "\"";
+                    Check(RawCreateScansEx(handle, f, 0, code, header.data(),
+                                           static_cast<std::uint32_t>(peaks.masses.size()),
+                                           peaks.masses.data(), peaks.intensities.data(),
+                                           peaks.bytes.data(), 1),
+                          "RawCreateScansEx" + at);
+                    Check(RawStatsCreateRecord(handle, f, 0, stats.data()),
+                          "RawStatsCreateRecord" + at);
+                    return true;
+                };
+                PassResult ignored;
+                ReadPass(input, read, ignored);
             }
             Check(RawCreateScansEnd(handle, f, 0, code), "RawCreateScansEnd" + fn);
             Check(RawStatsCreateEnd(handle, f, 0), "RawStatsCreateEnd" + fn);
@@ -250,24 +213,22 @@ void WriteRawFile(const pwiz::msdata::MSData& msd, const std::string& path) {
     Check(RawCreateClose(handle), "RawCreateClose");
 }
 
-// A private directory beside the output, holding the raw data file until it is complete.
+// A private directory beside the output, holding the raw data file until it is complete; it
+// is removed on failure and on the signals that end a run.
 class ScratchDirectory {
   public:
     explicit ScratchDirectory(const fs::path& output) {
-        fs::path directory = output.parent_path();
-        if (directory.empty()) {
-            directory = ".";
-        }
-        std::string pattern =
-            (directory / ("." + output.filename().string() + ".tmp-XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        RemoveStaleTemporaries(output.string());
+        path = TemporaryPathFor(output.string());
+        if (::mkdir(path.c_str(), 0777) != 0) {
             throw ImportFailure("cannot create a temporary directory beside it");
         }
-        path = pattern;
+        RegisterTemporary(path.string());
     }
     ~ScratchDirectory() {
         std::error_code ec;
         fs::remove_all(path, ec);
+        UnregisterTemporary(path.string());
     }
     ScratchDirectory(const ScratchDirectory&) = delete;
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
@@ -279,7 +240,11 @@ class ScratchDirectory {
 
 }  // namespace
 
-bool ImportMzml(const std::string& input, const std::string& outputRaw, std::string& error) {
+bool ImportMzml(const std::string& givenInput, const std::string& givenOutput,
+                std::string& error) {
+    // "out.raw/" as shell completion writes it names the same directory as "out.raw".
+    const std::string input = WithoutTrailingSlashes(givenInput);
+    const std::string outputRaw = WithoutTrailingSlashes(givenOutput);
     const std::string refused = CheckOutputPath(input, outputRaw);
     if (!refused.empty()) {
         error = FileMessage(outputRaw, refused);
@@ -296,10 +261,6 @@ bool ImportMzml(const std::string& input, const std::string& outputRaw, std::str
             FileMessage(outputRaw, "already exists; the import writes a new raw data file only");
         return false;
     }
-    OpenFormatInput opened;
-    if (!OpenOpenFormatFile(input, false, opened, error)) {
-        return false;
-    }
     std::unique_ptr<ScratchDirectory> scratch;
     try {
         scratch = std::make_unique<ScratchDirectory>(output);
@@ -309,15 +270,14 @@ bool ImportMzml(const std::string& input, const std::string& outputRaw, std::str
     }
     const fs::path temporary = scratch->Path() / output.filename();
     try {
-        WriteRawFile(*opened.data, temporary.string());
+        WriteRawFile(input, temporary.string());
     } catch (const RawWriteFailure& e) {
         error = FileMessage(outputRaw, e.what());
         return false;
     } catch (const ImportFailure& e) {
-        error = FileMessage(input, e.what());
-        return false;
-    } catch (const std::exception& e) {
-        error = FileMessage(input, std::string("cannot be read: ") + e.what());
+        const std::string what = e.what();
+        // The reader's messages name the file already.
+        error = what.rfind(input + ": ", 0) == 0 ? what : FileMessage(input, what);
         return false;
     }
     fs::rename(temporary, output, ec);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "params/mass_range_list.h"
@@ -20,6 +22,9 @@ public:
     void Count(std::int32_t level, std::uint64_t read, std::uint64_t kept, bool filtered);
 
     std::vector<FunctionSummary> Summaries() const;
+
+    // The user parameters of the run, as the pass meets them (mzML).
+    std::vector<std::pair<std::string, std::string>> runUserParams;
 
 private:
     const CMassRangeList* rules_;

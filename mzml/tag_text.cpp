@@ -116,3 +116,11 @@ bool OnOwnLine(std::string_view before) {
            before.find_first_not_of(" \t", newline + 1) == std::string_view::npos;
 }
 
+
+bool IsSha1Text(std::string_view text) {
+    if (text.size() != 40) return false;
+    for (const char c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}

@@ -34,3 +34,6 @@ std::optional<double> ParseNumber(std::string_view text);
 // indentation of a tag that follows), else empty; and whether there is such a line.
 std::string IndentBefore(std::string_view before);
 bool OnOwnLine(std::string_view before);
+
+// Forty hexadecimal digits (lower case, as the checksum texts are compared).
+bool IsSha1Text(std::string_view text);

@@ -105,6 +105,8 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& optio
             options.jobs = jobs;
         } else if (arg == "--keep-going") {
             options.keepGoing = true;
+        } else if (arg == "--ignore-checksums") {
+            options.ignoreChecksums = true;
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "--") {

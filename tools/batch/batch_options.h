@@ -11,6 +11,7 @@ struct BatchOptions {
     std::vector<std::string> inputs;  // in the order given
     unsigned jobs = 1;
     bool keepGoing = false;
+    bool ignoreChecksums = false;  // filter open-format files whose own checksum is wrong
     bool quiet = false;
     bool help = false;
 };
@@ -18,6 +19,7 @@ struct BatchOptions {
 inline constexpr const char* kBatchUsage =
     "usage: brevanto-batch [--suffix TEXT] [--rule F:LOW:HIGH:DEFECT:ABOVE:BELOW]...\n"
     "                      [--rules FILE] [--list FILE] [-j N] [--keep-going] [--quiet]\n"
+    "                      [--ignore-checksums]\n"
     "                      INPUT...\n";
 
 // Parses the command line. False with `error` set for a usage error: an unknown option, a

@@ -1,6 +1,7 @@
 #include "tools/batch/batch_runner.h"
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "processing/filter_job.h"
@@ -26,12 +27,17 @@ FileOutcome RunOpenFormat(const BatchOptions& options, const std::string& input,
     const std::string output = BatchOutputPath(input, options.suffix);
     const std::string refusal = CheckOutputPath(input, output);
     if (!refusal.empty()) {
-        outcome.failure = {input, "output path " + output, kRawOk, refusal, ""};
+        outcome.failure = {input, "output path " + output, kRawOk, refusal, "", ""};
     } else {
+        OpenFormatOptions formatOptions;
+        formatOptions.ignoreChecksums = options.ignoreChecksums;
+        formatOptions.warn = [](const std::string& warning) {
+            std::fprintf(stderr, "brevanto-batch: warning: %s\n", warning.c_str());
+        };
         outcome.ok = FilterOpenFormatFile(input, output, options.rules, progress,
-                                          outcome.summary, error);
+                                          outcome.summary, error, formatOptions);
         if (!outcome.ok) {
-            outcome.failure = {input, "filtering", kRawOk, error, ""};
+            outcome.failure = {input, "filtering", kRawOk, error, "", ""};
         }
     }
     shown.Hide();
@@ -41,7 +47,7 @@ FileOutcome RunOpenFormat(const BatchOptions& options, const std::string& input,
 
 FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunProgress* progress) {
 #ifdef BREVANTO_HAVE_MZML
-    if (IsOpenFormatPath(input)) {
+    if (IsOpenFormatPath(input) || IsOpenFormatFile(input)) {
         return RunOpenFormat(options, input, progress);
     }
 #endif
