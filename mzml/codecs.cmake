@@ -4,7 +4,7 @@
 find_package(ZLIB REQUIRED)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET GLOBAL libdeflate)
 # Debian's libmsnumpress-dev ships neither a pkg-config file nor a CMake package.
 find_path(MSNUMPRESS_INCLUDE_DIR libmsnumpress/MSNumpress.hpp REQUIRED)
 find_library(MSNUMPRESS_LIBRARY msnumpress REQUIRED)
