@@ -1,6 +1,6 @@
 # The byte layer of the open formats: base64, zlib, MS-Numpress, SHA-1 and the file source and
-# sink. Included before the option test of this folder so it is built whether or not the
-# library on libpwizlite is, and it needs none of it.
+# sink. Included before the option test of this folder, so it is built even when the
+# open-format library is not.
 find_package(ZLIB REQUIRED)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 find_package(PkgConfig REQUIRED)

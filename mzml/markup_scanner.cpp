@@ -136,7 +136,10 @@ void MarkupScanner::SetArrayElement(const std::string& name) {
 
 MarkupScanner::MarkupScanner(ByteSource& source, const std::string& path,
                              std::size_t windowLimit)
-    : source_(source), path_(path), window_(windowLimit) {
+    : source_(source),
+      path_(path),
+      window_(windowLimit),
+      inputHash_(std::make_unique<BackgroundStream>(nullptr)) {
     XML_Parser parser = XML_ParserCreate(nullptr);
     parser_ = parser;
     XML_SetUserData(parser, this);
@@ -173,10 +176,18 @@ bool MarkupScanner::Feed(std::uint64_t to, bool final) {
     return failure_.empty();
 }
 
+void MarkupScanner::SetHashInput(bool on) {
+    if (!on) {
+        inputHash_.reset();
+    }
+}
+
 void MarkupScanner::HashUpTo(std::uint64_t offset) {
     const std::uint64_t to = std::min(offset, hashStop_);
     if (to > hashedTo_) {
-        inputHash_.Update(window_.View(hashedTo_, to));
+        if (inputHash_) {
+            inputHash_->Write(window_.View(hashedTo_, to));
+        }
         hashedTo_ = to;
     }
 }
@@ -189,7 +200,7 @@ void MarkupScanner::EndInputChecksumAt(std::uint64_t offset) {
 std::string MarkupScanner::InputDigest() {
     if (!digestTaken_) {
         digestTaken_ = true;
-        digest_ = inputHash_.HexDigest();
+        digest_ = inputHash_ ? inputHash_->EndHash() : std::string();
     }
     return digest_;
 }

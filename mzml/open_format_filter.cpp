@@ -142,10 +142,6 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     };
     PassResult result;
     bool ok = RunDocumentPass(input, settings, result, error);
-    if (ok && !sink->Finish()) {
-        error = sink->Error();
-        ok = false;
-    }
     if (::close(fd) != 0 && ok) {
         error = FileMessage(output, SystemError("closing the written file failed"));
         ok = false;

@@ -2,6 +2,20 @@
 
 #include <algorithm>
 
+OutputSplicer::OutputSplicer(const InputWindow& window, ByteSink* sink)
+    : window_(window), sink_(sink) {
+    if (sink_ != nullptr) {
+        stream_ = std::make_unique<BackgroundStream>(sink_);
+    }
+}
+
+bool OutputSplicer::Finish() {
+    if (stream_ && !stream_->Finish()) {
+        failed_ = true;
+    }
+    return !failed_;
+}
+
 void OutputSplicer::Replace(std::uint64_t begin, std::uint64_t end, std::string text) {
     edits_.push_back({begin, end, std::move(text)});
 }
@@ -14,10 +28,7 @@ bool OutputSplicer::Write(std::string_view text) {
     if (sink_ == nullptr) {
         return true;
     }
-    if (hashing_) {
-        hash_.Update(text);
-    }
-    if (!sink_->Write(text)) {
+    if (!stream_->Write(text)) {
         failed_ = true;
     }
     return !failed_;
