@@ -115,10 +115,12 @@ bool RunDocumentPass(const std::string& path, const PassSettings& settings, Pass
     RootDispatch dispatch(scanner, out, settings, counts);
     const bool scanned = scanner.Run(dispatch, error);
     if (!scanned) {
-        if (!dispatch.Started()) {
-            error = FileMessage(path, "not an mzML or mzXML file (" +
-                                          error.substr(std::min(error.size(), path.size() + 2)) +
-                                          ")");
+        const std::string prefix = path + ": ";
+        if (!dispatch.Started() && error.find("not an mzML or mzXML file") == std::string::npos &&
+            error.find("gzip") == std::string::npos && error.find("UTF-16") == std::string::npos) {
+            const std::string why =
+                error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error;
+            error = FileMessage(path, "not an mzML or mzXML file (" + why + ")");
         }
         if (settings.sink != nullptr && !settings.sink->Error().empty()) {
             error = settings.sink->Error();

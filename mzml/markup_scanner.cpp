@@ -167,9 +167,16 @@ bool MarkupScanner::Feed(std::uint64_t to, bool final) {
     fed_ = to;
     if (XML_Parse(parser, bytes, size, final ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
         if (failure_.empty()) {
+            const XML_Error code = XML_GetErrorCode(parser);
             const auto at = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser)) + skipped_;
-            failure_ = std::string("malformed XML at byte ") + std::to_string(at) + ": " +
-                       XML_ErrorString(XML_GetErrorCode(parser));
+            const bool cut = final && (code == XML_ERROR_NO_ELEMENTS ||
+                                       code == XML_ERROR_UNCLOSED_TOKEN ||
+                                       code == XML_ERROR_PARTIAL_CHAR ||
+                                       code == XML_ERROR_UNCLOSED_CDATA_SECTION);
+            failure_ = cut ? "the file is truncated: it ends at byte " + std::to_string(window_.End()) +
+                                 ", before its root element does"
+                           : std::string("malformed XML at byte ") + std::to_string(at) + ": " +
+                                 XML_ErrorString(code);
         }
         return false;
     }
@@ -306,6 +313,9 @@ bool MarkupScanner::Run(MarkupHandler& handler, std::string& error) {
         HashUpTo(window_.End());
         return true;
     }
-    error = FileMessage(path_, failure_.empty() ? "cannot be read" : failure_);
+    // The byte source's own messages name the file already.
+    error = failure_.rfind(path_ + ": ", 0) == 0
+                ? failure_
+                : FileMessage(path_, failure_.empty() ? "cannot be read" : failure_);
     return false;
 }

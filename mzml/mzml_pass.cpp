@@ -440,8 +440,9 @@ void MzmlPass::OnEnd(const EndTag& tag) {
         // to a few spectra keeps its spectrumList count), and they describe nothing we read.
         if (frame.name == "binaryDataArrayList" && frame.declaredCount >= 0 &&
             static_cast<std::uint64_t>(frame.declaredCount) != frame.children) {
-            Fail("<" + frame.name + "> says count=\"" + std::to_string(frame.declaredCount) +
-                 "\" but holds " + std::to_string(frame.children) + " elements");
+            Fail("spectrum \"" + spectrumId_ + "\": <" + frame.name + "> says count=\"" +
+                 std::to_string(frame.declaredCount) + "\" but holds " +
+                 std::to_string(frame.children) + " arrays");
             return;
         }
         stack_.pop_back();
@@ -541,6 +542,17 @@ void MzmlPass::OnArrayText(std::uint64_t begin, std::uint64_t end) {
     }
 }
 
+std::string MzmlPass::ArrayName(const Array& array) const {
+    switch (array.role) {
+        case 1: return "m/z array";
+        case 2: return "intensity array";
+        case 3: return "peak byte array";
+        default: break;
+    }
+    const auto index = static_cast<std::size_t>(&array - arrays_.data());
+    return "array " + std::to_string(index + 1) + " (of " + std::to_string(arrays_.size()) + ")";
+}
+
 std::string_view MzmlPass::ArrayText(const Array& array) const {
     return array.rangeText ? scanner_.Window().View(array.textBegin, array.textEnd)
                            : std::string_view(array.text);
@@ -635,7 +647,9 @@ bool MzmlPass::ReadSpectrum() {
             peaks.peakBytes[i] = ValueAt(bytes, array.encoding, i);
         }
     }
-    if (mz_.count != values_.count) {
+    bool hasIntensity = false;
+    for (const Array& array : arrays_) hasIntensity = hasIntensity || array.role == 2;
+    if (hasIntensity && mz_.count != values_.count) {
         Fail("spectrum \"" + spectrumId_ + "\": its m/z and intensity arrays differ in length");
         return false;
     }
@@ -645,10 +659,14 @@ bool MzmlPass::ReadSpectrum() {
         if (array.role == 1 && !mzEncoding) mzEncoding = &array.encoding;
         if (array.role == 2 && !intensityEncoding) intensityEncoding = &array.encoding;
     }
+    // A spectrum without an intensity array hands over none: what to make of that is the
+    // reader's caller's to say (the import refuses it).
     peaks.mz.resize(mz_.count);
-    peaks.intensity.resize(values_.count);
+    peaks.intensity.resize(hasIntensity ? values_.count : 0);
     for (std::size_t i = 0; i < mz_.count; ++i) {
         peaks.mz[i] = ValueAt(mz_, *mzEncoding, i);
+    }
+    for (std::size_t i = 0; i < peaks.intensity.size(); ++i) {
         peaks.intensity[i] = ValueAt(values_, *intensityEncoding, i);
     }
     counts_.Count(levelStated_ ? scan_.msLevel : 0, mz_.count, mz_.count, false);
@@ -729,7 +747,8 @@ bool MzmlPass::FilterSpectrum() {
         if (&array != mzArray) {
             std::string why;
             if (!DecodeArray(ArrayText(array), array.encoding, n, true, values, scratch_, why)) {
-                Fail("spectrum \"" + spectrumId_ + "\": an array cannot be read: " + why);
+                Fail("spectrum \"" + spectrumId_ + "\": its " + ArrayName(array) +
+                     " cannot be read: " + why);
                 return false;
             }
         }

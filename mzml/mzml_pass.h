@@ -65,6 +65,7 @@ private:
     bool ReadSpectrum();
     bool DecodeRole(int role, DecodedArray& out);
     std::string_view ArrayText(const Array& array) const;
+    std::string ArrayName(const Array& array) const;
     void EditAttribute(std::uint64_t tagBegin, std::uint64_t begin, std::uint64_t end,
                        const std::string& value);
     void AddEntries();

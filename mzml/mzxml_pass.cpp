@@ -213,6 +213,15 @@ void MzxmlPass::OnStart(const StartTag& tag) {
         scan.contentType = content ? content : "m/z-int";
         scan.pairsMzInt = scan.contentType == "m/z-int";
         scan.compressedLenValue = AttributeRange(tag, "compressedLen");
+        if (const char* length = tag.Attribute("compressedLen")) {
+            const auto value = ParseCount(length);
+            if (!value) {
+                Fail("scan " + scan.num + ": compressedLen \"" + length + "\" is not a number");
+                return;
+            }
+            scan.hasCompressedLen = true;
+            scan.compressedLen = *value;
+        }
         scan.textBegin = scan.textEnd = tag.end;
         scan.text.clear();
         return;
@@ -329,9 +338,24 @@ bool MzxmlPass::DecodePeaks(Scan& scan) {
              "\"; only m/z-intensity pairs can be filtered");
         return false;
     }
+    const std::string_view text = PeaksText(scan);
+    if (scan.hasCompressedLen && scan.encoding.zlib) {
+        // compressedLen counts the zlib bytes the base64 text holds.
+        std::size_t chars = 0, padding = 0;
+        for (const char c : text) {
+            if (c == '=') ++padding;
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') ++chars;
+        }
+        const std::size_t bytes = chars / 4 * 3 - std::min<std::size_t>(padding, 2);
+        if (chars % 4 == 0 && bytes != scan.compressedLen) {
+            Fail("scan " + scan.num + ": its peaks say compressedLen=\"" +
+                 std::to_string(scan.compressedLen) + "\" but hold " + std::to_string(bytes) +
+                 " compressed bytes");
+            return false;
+        }
+    }
     std::string why;
-    if (!DecodeArray(PeaksText(scan), scan.encoding, scan.peaksCount * 2, true, pairs_, scratch_,
-                     why)) {
+    if (!DecodeArray(text, scan.encoding, scan.peaksCount * 2, true, pairs_, scratch_, why)) {
         Fail("scan " + scan.num + ": its peaks cannot be read: " + why);
         return false;
     }

@@ -45,6 +45,8 @@ private:
         bool pairsMzInt = true;
         std::string contentType;
         Range compressedLenValue;
+        bool hasCompressedLen = false;
+        std::uint64_t compressedLen = 0;
         std::uint64_t peaksContentBegin = 0;
         bool rangeText = false;
         std::uint64_t textBegin = 0, textEnd = 0;
