@@ -217,12 +217,11 @@ bool WriteDocument(const std::string& inputRaw, RawScanSource& source, IndexedMz
         tail += EmptyChromatogramList();
     }
     tail += "    </run>\n  </mzML>\n";
+    const std::uint64_t chromatogramOffset = writer.Offset() + tail.find("<chromatogram ");
     if (!writer.Write(tail) || !writer.BeginIndexList(1)) {
         return writeFailed();
     }
     if (places.empty()) {
-        const std::uint64_t chromatogramOffset =
-            writer.Offset() - tail.size() + tail.find("<chromatogram ");
         if (!writer.BeginIndex("chromatogram") ||
             !writer.WriteIndexEntry(kEmptyChromatogramId, chromatogramOffset)) {
             return writeFailed();
