@@ -8,26 +8,29 @@ bool IndexedMzmlWriter::Write(std::string_view text) {
 }
 
 bool IndexedMzmlWriter::BeginIndexList(int indexCount) {
+    if (!Write("  ")) {
+        return false;
+    }
     indexListOffset_ = Offset();
     return Write("<indexList count=\"" + std::to_string(indexCount) + "\">\n");
 }
 
 bool IndexedMzmlWriter::BeginIndex(std::string_view name) {
-    return Write("  <index name=\"" + EscapeXml(name) + "\">\n");
+    return Write("    <index name=\"" + EscapeXml(name) + "\">\n");
 }
 
 bool IndexedMzmlWriter::WriteIndexEntry(std::string_view id, std::uint64_t offset) {
-    return Write("    <offset idRef=\"" + EscapeXml(id) + "\">" + std::to_string(offset) +
+    return Write("      <offset idRef=\"" + EscapeXml(id) + "\">" + std::to_string(offset) +
                  "</offset>\n");
 }
 
 bool IndexedMzmlWriter::EndIndex() {
-    return Write("  </index>\n");
+    return Write("    </index>\n");
 }
 
 bool IndexedMzmlWriter::EndDocument() {
-    if (!Write("</indexList>\n<indexListOffset>" + std::to_string(indexListOffset_) +
-               "</indexListOffset>\n<fileChecksum>")) {
+    if (!Write("  </indexList>\n  <indexListOffset>" + std::to_string(indexListOffset_) +
+               "</indexListOffset>\n  <fileChecksum>")) {
         return false;
     }
     const std::string digest = hash_.HexDigest();
