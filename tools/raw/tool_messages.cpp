@@ -13,7 +13,7 @@ constexpr const char* kUsage =
     "       brevanto-raw info FILE.raw [--json]\n"
     "       brevanto-raw dump FILE.raw [--function J]\n"
     "       brevanto-raw verify FILE.raw\n"
-    "       brevanto-raw import-mzml IN.mzML|IN.mzXML OUT.raw\n"
+    "       brevanto-raw import-mzml [--ignore-checksums] IN.mzML|IN.mzXML OUT.raw\n"
     "       brevanto-raw export-mzml IN.raw OUT.mzML\n";
 
 }  // namespace
