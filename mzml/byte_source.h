@@ -11,7 +11,7 @@
 // a FIFO or a device in the way is refused instead of hanging the run. Bytes after a gzip
 // member that do not begin another member are damage, not ignored.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
 
     // Opens `path`. On failure returns null with "<path>: <reason>" in `error` (no such file,
