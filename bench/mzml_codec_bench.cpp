@@ -1,20 +1,27 @@
 // The byte layer of the open formats on arrays shaped like real ones: base64 against OpenSSL's
 // block codec timed in the same run (the "ratio" counter is ours over theirs in speed), and
 // zlib arrays through libdeflate and, for the gzip output of whole files, zlib's deflate at a
-// few levels (the "ratio" counter there is compressed over original size).
+// few levels (the "ratio" counter there is compressed over original size); then whole files
+// written through ByteSink and read through ByteSource.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <libdeflate.h>
 #include <openssl/evp.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "mzml/base64.h"
+#include "mzml/byte_sink.h"
+#include "mzml/byte_source.h"
 #include "mzml/zlib_codec.h"
 
 namespace {
@@ -200,6 +207,67 @@ void GzipOutput_Level(benchmark::State& state) {
     state.counters["ratio"] = static_cast<double>(size) / static_cast<double>(text.size());
 }
 BENCHMARK(GzipOutput_Level)->Arg(1)->Arg(3)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
+
+// A whole file through ByteSink and back through ByteSource, plain (argument 0) or gzip (1):
+// the editor streams every byte of its input and output through these. The file goes to
+// $MZML_BENCH_DIR or the current directory.
+std::string BenchFile() {
+    const char* dir = std::getenv("MZML_BENCH_DIR");
+    const std::filesystem::path base = dir != nullptr ? dir : std::filesystem::current_path();
+    return (base / ("mzml-codec-bench-" + std::to_string(::getpid()) + ".mzML")).string();
+}
+
+constexpr int kFileCopies = 16;  // of MzmlLikeText(), about 70 MB
+
+void FileWrite_Sink(benchmark::State& state) {
+    const std::string text = MzmlLikeText();
+    const std::string path = BenchFile();
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const auto sink = ByteSink::ToDescriptor(fd, state.range(0) != 0, path);
+        // Pieces as an XML writer hands them over.
+        for (int copy = 0; copy < kFileCopies; ++copy) {
+            for (std::size_t at = 0; at < text.size(); at += 4000) {
+                sink->Write(std::string_view(text).substr(at, 4000));
+            }
+        }
+        if (!sink->Finish()) {
+            state.SkipWithError(sink->Error().c_str());
+        }
+        ::close(fd);
+    }
+    state.SetBytesProcessed(state.iterations() * kFileCopies *
+                            static_cast<std::int64_t>(text.size()));
+    std::filesystem::remove(path);
+}
+BENCHMARK(FileWrite_Sink)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void FileRead_Source(benchmark::State& state) {
+    const std::string text = MzmlLikeText();
+    const std::string path = BenchFile();
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const auto sink = ByteSink::ToDescriptor(fd, state.range(0) != 0, path);
+        for (int copy = 0; copy < kFileCopies; ++copy) {
+            sink->Write(text);
+        }
+        sink->Finish();
+        ::close(fd);
+    }
+    std::vector<std::uint8_t> buffer(1 << 16);
+    std::uint64_t total = 0;
+    for (auto _ : state) {
+        std::string error;
+        const auto source = ByteSource::Open(path, error);
+        std::ptrdiff_t got = 0;
+        while ((got = source->Read(buffer.data(), buffer.size(), error)) > 0) {
+            total += static_cast<std::uint64_t>(got);
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(total));
+    std::filesystem::remove(path);
+}
+BENCHMARK(FileRead_Source)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
