@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
@@ -793,7 +794,13 @@ bool MzmlPass::FilterSpectrum() {
             }
         }
         encoded_.clear();
-        EncodeArray(values, array.encoding, scratch_, scratch2_, encoded_);
+        try {
+            EncodeArray(values, array.encoding, scratch_, scratch2_, encoded_);
+        } catch (const std::exception& e) {
+            Fail("spectrum \"" + spectrumId_ + "\": its " + ArrayName(array) +
+                 " cannot be encoded again: " + e.what());
+            return false;
+        }
         if (array.hasEncodedLength) {
             out_.Replace(array.encodedLengthBegin, array.encodedLengthEnd,
                          std::to_string(encoded_.size()));

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
@@ -451,7 +452,12 @@ bool MzxmlPass::FilterScan(Scan& scan) {
         }
     }
     encoded_.clear();
-    EncodeArray(pairs_, scan.encoding, scratch_, scratch2_, encoded_);
+    try {
+        EncodeArray(pairs_, scan.encoding, scratch_, scratch2_, encoded_);
+    } catch (const std::exception& e) {
+        Fail("scan " + scan.num + ": its peaks cannot be encoded again: " + e.what());
+        return false;
+    }
     out_.Replace(scan.peaksCountValue.begin, scan.peaksCountValue.end, std::to_string(kept));
     if (scan.tic.Present()) out_.Replace(scan.tic.begin, scan.tic.end, FormatDouble(tic));
     if (scan.basePeakMz.Present())
