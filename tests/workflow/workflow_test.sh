@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The study workflow end to end, run either locally (--cores 2) or through cluster submission
-# with the stand-in scheduler of standin-cluster/:
-#   workflow_test.sh local|cluster SOURCE_DIR BATCH RAW [with-mzml|without-mzml]
+# The study workflow end to end, run locally (--cores 2), or through cluster submission to the
+# stand-in scheduler of standin-cluster/ (cluster), or through the SLURM profile of workflow/
+# with the SLURM commands of fake-slurm/ in front of that scheduler (slurm):
+#   workflow_test.sh local|cluster|slurm SOURCE_DIR BATCH RAW [with-mzml|without-mzml]
 # Checks that the filtered copies equal brevanto-batch's one-by-one outputs, that the table is
 # right, that a broken input fails only its own job, and that a rerun redoes only what failed.
 set -euo pipefail
@@ -91,16 +92,21 @@ rules: study.rules
 build_dir: ""
 EOF
 export PATH="$(dirname "$batch"):$PATH"
+export BREVANTO_STANDIN_STATE=$run/.standin-cluster
 
 snake() {  # runs the workflow in $run; output in $run/snakemake.out
     local args=(-s "$src/workflow/Snakefile" --directory "$run" --configfile "$run/config.yaml")
-    if [ "$mode" = cluster ]; then
-        args+=(--profile "$src/tests/workflow/standin-cluster")
-    else
-        args+=(--cores 2 --keep-going)
-    fi
+    local path=$PATH
+    case $mode in
+        local) args+=(--cores 2 --keep-going) ;;
+        cluster) args+=(--profile "$src/tests/workflow/standin-cluster") ;;
+        slurm)
+            args+=(--profile "$src/workflow/profiles/slurm")
+            path=$src/tests/workflow/fake-slurm:$PATH
+            ;;
+    esac
     # CI=true: Snakemake polls a cluster's jobs every second instead of every ten.
-    (cd "$run" && CI=true snakemake "${args[@]}" "$@") > "$run/snakemake.out" 2>&1
+    (cd "$run" && PATH=$path CI=true snakemake "${args[@]}" "$@") > "$run/snakemake.out" 2>&1
 }
 reference() {  # brevanto-batch alone on one input, its output moved to $ref
     # An mzML output records its input's folder, so the reference reads the very same input
@@ -138,12 +144,19 @@ grep -q "plateB/broken.raw" "$run/snakemake.out" || fail "Snakemake's output doe
 [ "$(cd "$study/plateB/broken.raw" && cat ./* | sha256sum)" = "$broken_sum" ] ||
     fail "the broken input was modified"
 [ ! -e "$run/brevanto-results/summary.tsv" ] || fail "a table was written although an input failed"
-if [ "$mode" = cluster ]; then
+if [ "$mode" != local ]; then
     submitted=$(find "$run/.standin-cluster" -name '*.rc' | wc -l)
     [ "$submitted" -eq "${#expected_inputs[@]}" ] ||
         fail "$submitted jobs went through the stand-in scheduler, expected ${#expected_inputs[@]}"
     [ "$(grep -L "^0$" "$run/.standin-cluster"/*.rc | wc -l)" -eq 1 ] ||
         fail "the stand-in scheduler saw other than one failed job"
+fi
+if [ "$mode" = slurm ]; then
+    # What the profile asked SLURM for, job by job: the workflow's declared resources.
+    for request in "$run/.standin-cluster"/*.request; do
+        grep -qx "brevanto-filter_[a-z_]* cpus=1 mem=512 time=10" "$request" ||
+            fail "a job asked SLURM for: $(cat "$request")"
+    done
 fi
 
 # 2. The broken input is mended (a fresh acquisition); only its job runs again.

@@ -6,7 +6,7 @@ set -euo pipefail
 jobscript=$1
 state=${BREVANTO_STANDIN_STATE:-$PWD/.standin-cluster}
 mkdir -p "$state"
-id=$(mktemp -u job-XXXXXXXX)
+id=$(basename "$(mktemp "$state/job-XXXXXXXX")")
 cp "$jobscript" "$state/$id.sh"
 setsid nohup bash -c 'bash "$1" > "$2.out" 2>&1; echo $? > "$2.rc.tmp" && mv "$2.rc.tmp" "$2.rc"' \
     standin-job "$state/$id.sh" "$state/$id" < /dev/null > /dev/null 2>&1 &
