@@ -19,7 +19,8 @@ if [ "$mzml" = with-mzml ] && [ ! -f "$real_mzml" ]; then
     mzml=without-mzml
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/brevanto-workflow-$mode.XXXXXX")
+# A space in every path: the workflow and the schedulers must quote what they pass on.
+work=$(mktemp -d "${TMPDIR:-/tmp}/brevanto workflow-$mode.XXXXXX")
 cleanup() {
     # Stand-in cluster jobs still running after a failed check are ended, never left behind.
     for pid in "$work"/run/.standin-cluster/*.pid; do
