@@ -24,7 +24,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/brevanto workflow-$mode.XXXXXX")
 cleanup() {
     # Stand-in cluster jobs still running after a failed check are ended, never left behind.
     for pid in "$work"/run/.standin-cluster/*.pid; do
-        [ -f "$pid" ] && kill -- "-$(cat "$pid")" 2> /dev/null || true
+        if [ -f "$pid" ]; then kill -- "-$(cat "$pid")" 2> /dev/null || true; fi
     done
     rm -rf "$work"
 }
@@ -92,7 +92,8 @@ sample_sheet: sheet.txt
 rules: study.rules
 build_dir: ""
 EOF
-export PATH="$(dirname "$batch"):$PATH"
+PATH="$(dirname "$batch"):$PATH"
+export PATH
 export BREVANTO_STANDIN_STATE=$run/.standin-cluster
 
 snake() {  # runs the workflow in $run; output in $run/snakemake.out
@@ -107,7 +108,7 @@ snake() {  # runs the workflow in $run; output in $run/snakemake.out
             ;;
     esac
     # CI=true: Snakemake polls a cluster's jobs every second instead of every ten.
-    (cd "$run" && PATH=$path CI=true snakemake "${args[@]}" "$@") > "$run/snakemake.out" 2>&1
+    (cd "$run" && PATH=$path CI=true snakemake "${args[@]}") > "$run/snakemake.out" 2>&1
 }
 reference() {  # brevanto-batch alone on one input, its output moved to $ref
     # An mzML output records its input's folder, so the reference reads the very same input
@@ -137,9 +138,10 @@ for input in "${expected_inputs[@]}"; do
 done
 broken_log=$(log_of plateB/broken.raw)
 [ -f "$broken_log" ] || fail "no log for the broken input"
-grep -q "^brevanto-batch: $study/plateB/broken.raw" "$broken_log" ||
+grep -qF "brevanto-batch: $study/plateB/broken.raw" "$broken_log" ||
     fail "the broken input's log lacks brevanto-batch's message: $(cat "$broken_log")"
-grep -q "plateB/broken.raw" "$run/snakemake.out" || fail "Snakemake's output does not name the failed input"
+grep -q "plateB/broken.raw" "$run/snakemake.out" ||
+    fail "Snakemake's output does not name the failed input"
 [ ! -e "$study/plateB/broken_BRV.raw/brv-manifest.bin" ] ||
     fail "the broken input's output counts as complete"
 [ "$(cd "$study/plateB/broken.raw" && cat ./* | sha256sum)" = "$broken_sum" ] ||
@@ -171,17 +173,19 @@ snake || fail "the rerun failed"
 reference plateB/broken.raw
 same_output plateB/broken.raw
 for input in "${!before[@]}"; do
-    [ "$(stamp "$input")" = "${before[$input]}" ] || fail "$input ran again although it had not changed"
+    [ "$(stamp "$input")" = "${before[$input]}" ] ||
+        fail "$input ran again although it had not changed"
 done
 
 # The table: one row per input and function, in the order of the inputs, as brevanto-batch
 # printed them.
+counts='^(.*) -> .*  function ([0-9]+): ([0-9]+) peaks read, ([0-9]+) kept'
 {
     printf 'input\tfunction\tpeaks read\tpeaks kept\tstatus\n'
     for input in "${expected_inputs[@]}"; do
         grep -F "$study/$input -> " "$work/reference.out" |
-            sed -E 's/^(.*) -> .*  function ([0-9]+): ([0-9]+) peaks read, ([0-9]+) kept$/\1\t\2\t\3\t\4\tfiltered/;
-                    s/^(.*) -> .*  function ([0-9]+): ([0-9]+) peaks read, ([0-9]+) kept \(no rules: copied whole\)$/\1\t\2\t\3\t\4\tcopied whole/'
+            sed -E "s/$counts\$/\\1\t\\2\t\\3\t\\4\tfiltered/;
+                    s/$counts \(no rules: copied whole\)\$/\\1\t\\2\t\\3\t\\4\tcopied whole/"
     done
 } > "$work/expected.tsv"
 [ "$(wc -l < "$work/expected.tsv")" -eq $((1 + 2 * ${#expected_inputs[@]})) ] ||
