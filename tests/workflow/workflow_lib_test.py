@@ -11,6 +11,7 @@ import unittest
 SOURCE_DIR = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else ".")
 sys.path.insert(0, os.path.join(SOURCE_DIR, "workflow", "lib"))
 
+import failure_list  # noqa: E402
 import input_list  # noqa: E402
 import output_naming  # noqa: E402
 import summary_lines  # noqa: E402
@@ -178,6 +179,42 @@ class InputList(unittest.TestCase):
                     self.sheet(sheet_text) if sheet_text else "")
                 with self.assertRaisesRegex(input_list.InputListError, message):
                     self.collect(patterns, sheet)
+
+
+class FailureList(unittest.TestCase):
+    def test_rows(self):
+        cases = [
+            # label, log text (None: no log), summary written, expected message (None: no row)
+            ("brevanto-batch's words first",
+             "$ brevanto-batch x\nbrevanto-batch: /d/x.raw: cannot open\n"
+             "brevanto workflow: /d/x.raw: brevanto-batch failed (exit status 1)\n",
+             False, "brevanto-batch: /d/x.raw: cannot open"),
+            ("the workflow's when it alone spoke",
+             "$ brevanto-batch x\nbrevanto workflow: /d/x.raw: brevanto-batch succeeded but "
+             "printed no summary line for it\n", False,
+             "brevanto workflow: /d/x.raw: brevanto-batch succeeded but printed no summary "
+             "line for it"),
+            ("a program that would not start",
+             "$ /no/brevanto-batch x\ncannot run /no/brevanto-batch: No such file or directory\n",
+             False, "cannot run /no/brevanto-batch: No such file or directory"),
+            ("a stopped job", "$ brevanto-batch x\n", False,
+             "no message in the log (the job was stopped?)"),
+            ("done", "$ brevanto-batch x\n", True, None),
+            ("never run", None, False, None),
+        ]
+        with tempfile.TemporaryDirectory() as d:
+            for i, (label, log_text, done, expected) in enumerate(cases):
+                with self.subTest(label):
+                    log = os.path.join(d, f"{i}.log")
+                    summary = os.path.join(d, f"{i}.tsv")
+                    if log_text is not None:
+                        with open(log, "w") as f:
+                            f.write(log_text)
+                    if done:
+                        open(summary, "w").close()
+                    rows = failure_list.failure_rows([("/d/x.raw", summary, log)])
+                    self.assertEqual(rows, [] if expected is None else
+                                     [["/d/x.raw", log, expected]])
 
 
 if __name__ == "__main__":

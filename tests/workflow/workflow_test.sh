@@ -147,6 +147,11 @@ grep -q "plateB/broken.raw" "$run/snakemake.out" ||
 [ "$(cd "$study/plateB/broken.raw" && cat ./* | sha256sum)" = "$broken_sum" ] ||
     fail "the broken input was modified"
 [ ! -e "$run/brevanto-results/summary.tsv" ] || fail "a table was written although an input failed"
+failures=$run/brevanto-results/failed.tsv
+[ "$(tail -n +2 "$failures" | cut -f1)" = "$study/plateB/broken.raw" ] ||
+    fail "failed.tsv lists other than the broken input: $(cat "$failures")"
+tail -n +2 "$failures" | cut -f3 | grep -qF "brevanto-batch: $study/plateB/broken.raw" ||
+    fail "failed.tsv lacks brevanto-batch's message: $(cat "$failures")"
 if [ "$mode" != local ]; then
     submitted=$(find "$run/.standin-cluster" -name '*.rc' | wc -l)
     [ "$submitted" -eq "${#expected_inputs[@]}" ] ||
@@ -172,6 +177,7 @@ synth plateB/broken.raw 5
 snake || fail "the rerun failed"
 reference plateB/broken.raw
 same_output plateB/broken.raw
+[ ! -e "$failures" ] || fail "failed.tsv outlived the run that mended the failure"
 for input in "${!before[@]}"; do
     [ "$(stamp "$input")" = "${before[$input]}" ] ||
         fail "$input ran again although it had not changed"

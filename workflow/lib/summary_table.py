@@ -6,12 +6,12 @@ import os
 HEADER = ["input", "function", "peaks read", "peaks kept", "status"]
 
 
-def write_rows(path, rows):
+def write_rows(path, rows, header=HEADER):
     # Written under another name and renamed, so a half-written table is never taken as done.
     partial = path + ".partial"
     with open(partial, "w", encoding="utf-8", newline="", errors="surrogateescape") as f:
         writer = csv.writer(f, delimiter="\t", lineterminator="\n")
-        writer.writerow(HEADER)
+        writer.writerow(header)
         writer.writerows(rows)
     os.replace(partial, path)
 
