@@ -12,6 +12,7 @@ packages=(
   python3
   nlohmann-json3-dev time bc
   libexpat1-dev openms openms-common python3-pymzml libxml2-utils
+  snakemake
 )
 
 missing=()
