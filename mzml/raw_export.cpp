@@ -265,7 +265,13 @@ bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std:
         }
     }
     RawScanSource source;
-    if (!source.Open(inputRaw, error)) {
+    try {
+        if (!source.Open(inputRaw, error)) {
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        // The list of scans, when function records claim more than memory holds.
+        error = FileMessage(inputRaw, "not enough memory to list its scans");
         return false;
     }
 

@@ -119,28 +119,50 @@ TEST(ExportFailureTest, DamagedScansNameTheInputAndLeaveNoOutput) {
     EXPECT_EQ(NamesIn(scratch.Root()), (std::vector<std::string>{"in.raw", "out.mzML"}));
 }
 
-// A write the system refuses midway gives its reason and leaves the old output alone.
-TEST(ExportFailureTest, FileSizeLimitGivesTheSystemsReason) {
-    ExportScratch scratch;
-    const std::string input = scratch.Path("in.raw");
-    const std::string output = scratch.Path("out.mzML");
-    ASSERT_EQ(SynthesizeAcquisition(input, LargerAcquisition()), kRawOk);
-    WriteText(output, "old");
+// Exports with the process's file size limit set to `limit` bytes (the limit makes the
+// system refuse writes past it, as a full disk does).
+bool ExportWithSizeLimit(const std::string& input, const std::string& output, rlim_t limit,
+                         std::string& error) {
     rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     // Without this the limit ends the process instead of failing the write.
     const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    std::string error;
+    limited.rlim_cur = limit;
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     const bool ok = ExportMzml(input, output, error);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(error, output + ": File too large");
-    EXPECT_EQ(ReadWholeFile(output), "old");
-    EXPECT_EQ(NamesIn(scratch.Root()), (std::vector<std::string>{"in.raw", "out.mzML"}));
+    return ok;
+}
+
+// A write the system refuses at any point (the first byte, around the sink's buffer size,
+// the last byte) gives its reason and leaves the old output alone; the exact size succeeds.
+TEST(ExportFailureTest, WritesCutAnywhereGiveTheSystemsReason) {
+    ExportScratch scratch;
+    const std::string input = scratch.Path("in.raw");
+    const std::string output = scratch.Path("out.mzML");
+    SynthOptions options = LargerAcquisition();
+    options.scans = 120;  // more than two of the sink's 1 MiB buffers
+    ASSERT_EQ(SynthesizeAcquisition(input, options), kRawOk);
+    std::string error;
+    ASSERT_TRUE(ExportMzml(input, output, error)) << error;
+    const auto size = static_cast<rlim_t>(fs::file_size(output));
+    ASSERT_GT(size, rlim_t{2} << 20);
+    const rlim_t mebibyte = rlim_t{1} << 20;
+    for (const rlim_t limit : {rlim_t{0}, rlim_t{1}, mebibyte - 1, mebibyte, mebibyte + 1,
+                               2 * mebibyte + 100, size - 1}) {
+        SCOPED_TRACE("limit " + std::to_string(limit));
+        WriteText(output, "old");
+        error.clear();
+        EXPECT_FALSE(ExportWithSizeLimit(input, output, limit, error));
+        EXPECT_EQ(error, output + ": File too large");
+        EXPECT_EQ(ReadWholeFile(output), "old");
+        EXPECT_EQ(NamesIn(scratch.Root()), (std::vector<std::string>{"in.raw", "out.mzML"}));
+    }
+    error.clear();
+    EXPECT_TRUE(ExportWithSizeLimit(input, output, size, error)) << error;
+    EXPECT_EQ(fs::file_size(output), size);
 }
 
 TEST(ExportFailureTest, FullDiskGivesTheSystemsReason) {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <openssl/sha.h>
 
@@ -172,7 +174,8 @@ bool ReaderTakes(const std::string& path, std::string& error) {
 TEST_P(RawExportTest, ReaderTakesEverySpectrumBack) {
     const char* shared = std::getenv("BREVANTO_SHARED_DATA");
     const std::string sample = std::string(shared != nullptr ? shared : "") + "/tiny.pwiz.1.1.mzML";
-    if (std::string refused; !ReaderTakes(sample, refused)) {
+    // Until the reader takes a file of another writer, a refusal here is not the export's.
+    if (std::string refused; ::access(sample.c_str(), R_OK) == 0 && !ReaderTakes(sample, refused)) {
         GTEST_SKIP() << "the reader refuses the shared sample too: " << refused;
     }
     const ReferenceAcquisition raw = ReadReference(input_);
