@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev
+  zlib1g-dev libssl-dev libxml2-utils
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
   python3
