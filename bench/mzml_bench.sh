@@ -39,14 +39,17 @@ trap 'rm -rf "$work"' EXIT
 rules=(--rule 1:300:700:0.5:499:499 --rule 2:300:700:0.5:499:499)
 mzRange=300:699.99995
 
-timed() {  # label, command...: prints "label seconds maxrss_kib"
+# CPU seconds (user + system) are printed beside the wall-clock ones: on a shared machine the
+# wall clock also counts the time others held the cores.
+timed() {  # label, command...: prints "label seconds maxrss_kib cpu_seconds"
     local label=$1; shift
     local start end
     start=$(date +%s.%N)
-    /usr/bin/time -f %M -o "$work/rss" "$@" >"$work/$label.log" 2>&1 || {
+    /usr/bin/time -f '%M %U %S' -o "$work/rss" "$@" >"$work/$label.log" 2>&1 || {
         echo "$label failed:" >&2; cat "$work/$label.log" >&2; exit 1; }
     end=$(date +%s.%N)
-    echo "$label $(echo "$end - $start" | bc) $(cat "$work/rss")"
+    read -r rss user system <"$work/rss"
+    echo "$label $(echo "$end - $start" | bc) $rss $(echo "$user + $system" | bc)"
 }
 
 warm() { cat "$1" >/dev/null; }
@@ -58,10 +61,11 @@ for compression in zlib none; do
     # A hair over the size asked for, as the generator only estimates it.
     made=$(timed synth "$synth" --compression "$compression" \
         --size-gib "$(echo "$gib * 1.005" | bc -l)" "$input")
-    read -r _ synthTime _ <<<"$made"
+    read -r _ synthTime _ synthCpu <<<"$made"
     size=$(stat -c %s "$input")
-    printf 'input: %.3f GiB, %s (written in %.2f s)\n' "$(echo "$size / 1024^3" | bc -l)" \
-        "$(sed 's/^[^:]*: //' "$work/synth.log")" "$synthTime"
+    printf 'input: %.3f GiB, %s (written in %.2f s, %.2f s CPU)\n' \
+        "$(echo "$size / 1024^3" | bc -l)" "$(sed 's/^[^:]*: //' "$work/synth.log")" \
+        "$synthTime" "$synthCpu"
 
     warm "$input"
     copy=$(timed copy cp --reflink=never "$input" "$work/copy.mzML")
@@ -71,12 +75,15 @@ for compression in zlib none; do
     warm "$input"
     theirs=$(timed FileFilter FileFilter -in "$input" -out "$work/theirs.mzML" -mz "$mzRange" \
         -no_progress)
-    read -r _ copyTime copyRss <<<"$copy"
-    read -r _ ourTime ourRss <<<"$ours"
-    read -r _ theirTime theirRss <<<"$theirs"
-    printf 'cp:                %8.2f s  %8d MiB peak memory\n' "$copyTime" $((copyRss / 1024))
-    printf 'brevanto-batch:    %8.2f s  %8d MiB peak memory\n' "$ourTime" $((ourRss / 1024))
-    printf 'OpenMS FileFilter: %8.2f s  %8d MiB peak memory\n' "$theirTime" $((theirRss / 1024))
+    read -r _ copyTime copyRss copyCpu <<<"$copy"
+    read -r _ ourTime ourRss ourCpu <<<"$ours"
+    read -r _ theirTime theirRss theirCpu <<<"$theirs"
+    printf 'cp:                %8.2f s (%7.2f s CPU)  %8d MiB peak memory\n' "$copyTime" "$copyCpu" \
+        $((copyRss / 1024))
+    printf 'brevanto-batch:    %8.2f s (%7.2f s CPU)  %8d MiB peak memory\n' "$ourTime" "$ourCpu" \
+        $((ourRss / 1024))
+    printf 'OpenMS FileFilter: %8.2f s (%7.2f s CPU)  %8d MiB peak memory\n' "$theirTime" "$theirCpu" \
+        $((theirRss / 1024))
     printf 'time ratios: FileFilter / ours %.2f, ours / cp %.2f; memory ratio FileFilter / ours %.1f\n' \
         "$(echo "$theirTime / $ourTime" | bc -l)" "$(echo "$ourTime / $copyTime" | bc -l)" \
         "$(echo "$theirRss / $ourRss" | bc -l)"

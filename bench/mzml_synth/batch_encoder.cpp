@@ -1,45 +1,51 @@
 #include "bench/mzml_synth/batch_encoder.h"
 
 #include <algorithm>
-#include <exception>
-#include <thread>
 
 BatchEncoder::BatchEncoder(const SynthOptions& options, unsigned threads) {
     for (unsigned t = 0; t < std::max(threads, 1u); ++t) {
         encoders_.push_back(std::make_unique<ArrayEncoder>(options.compression, options.zlibLevel));
     }
+    failures_.resize(encoders_.size());
 }
 
-void BatchEncoder::Encode(const SpectrumFileWriter& writer, std::span<const SynthSpectrum> spectra,
-                          std::span<EncodedArrays> arrays) {
-    const std::size_t threads = std::min(encoders_.size(), spectra.size());
-    if (threads <= 1) {
-        for (std::size_t i = 0; i < spectra.size(); ++i) {
-            writer.Encode(spectra[i], *encoders_[0], arrays[i]);
-        }
-        return;
+BatchEncoder::~BatchEncoder() {
+    for (std::thread& thread : running_) {
+        thread.join();
     }
-    std::vector<std::exception_ptr> failures(threads);
-    auto work = [&](std::size_t t) {
+}
+
+void BatchEncoder::Start(const SpectrumFileWriter& writer, std::span<const SynthSpectrum> spectra,
+                         std::span<EncodedArrays> arrays) {
+    const std::size_t threads = std::min(encoders_.size(), spectra.size());
+    auto work = [this, &writer, spectra, arrays, threads](std::size_t t) {
         try {
             for (std::size_t i = t; i < spectra.size(); i += threads) {
                 writer.Encode(spectra[i], *encoders_[t], arrays[i]);
             }
         } catch (...) {
-            failures[t] = std::current_exception();
+            failures_[t] = std::current_exception();
         }
     };
-    std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < threads; ++t) {
-        helpers.emplace_back(work, t);
+    if (encoders_.size() == 1) {
+        work(0);
+        return;
     }
-    work(0);
-    for (std::thread& helper : helpers) {
-        helper.join();
+    for (std::size_t t = 0; t < threads; ++t) {
+        running_.emplace_back(work, t);
     }
-    for (const std::exception_ptr& failure : failures) {
+}
+
+void BatchEncoder::Wait() {
+    for (std::thread& thread : running_) {
+        thread.join();
+    }
+    running_.clear();
+    for (std::exception_ptr& failure : failures_) {
         if (failure) {
-            std::rethrow_exception(failure);
+            std::exception_ptr first = failure;
+            std::fill(failures_.begin(), failures_.end(), nullptr);
+            std::rethrow_exception(first);
         }
     }
 }

@@ -25,20 +25,42 @@ void WriteSpectra(const SynthOptions& options, std::uint64_t count, SynthOutput&
                   SynthReport& report, std::uint64_t* binaryText) {
     const std::unique_ptr<SpectrumFileWriter> writer = MakeWriter(out, options);
     SpectrumGenerator generator(options.seed);
-    BatchEncoder encoder(options, SynthEncodingThreads(options));
-    std::vector<SynthSpectrum> spectra(kBatchSpectra);
-    std::vector<EncodedArrays> arrays(kBatchSpectra);
-    writer->Begin(count);
-    for (std::uint64_t done = 0; done < count;) {
-        const std::size_t batch =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kBatchSpectra, count - done));
-        for (std::size_t i = 0; i < batch; ++i) {
-            generator.Next(spectra[i]);
+    // Two batches: one being compressed while the other is generated or written.
+    struct Batch {
+        std::vector<SynthSpectrum> spectra{kBatchSpectra};
+        std::vector<EncodedArrays> arrays{kBatchSpectra};
+        std::size_t size = 0;
+    };
+    Batch batches[2];
+    std::uint64_t generated = 0;
+    auto generate = [&](Batch& batch) {
+        batch.size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kBatchSpectra, count - generated));
+        for (std::size_t i = 0; i < batch.size; ++i) {
+            generator.Next(batch.spectra[i]);
         }
-        encoder.Encode(*writer, std::span(spectra.data(), batch), std::span(arrays.data(), batch));
-        for (std::size_t i = 0; i < batch; ++i) {
-            const SynthSpectrum& spectrum = spectra[i];
-            writer->Write(spectrum, arrays[i]);
+        generated += batch.size;
+    };
+    BatchEncoder encoder(options, SynthEncodingThreads(options));
+    auto start = [&](Batch& batch) {
+        encoder.Start(*writer, std::span(batch.spectra.data(), batch.size),
+                      std::span(batch.arrays.data(), batch.size));
+    };
+
+    writer->Begin(count);
+    generate(batches[0]);
+    start(batches[0]);
+    for (int current = 0; batches[current].size > 0 && !out.Failed(); current ^= 1) {
+        Batch& next = batches[current ^ 1];
+        generate(next);
+        encoder.Wait();
+        if (next.size > 0) {
+            start(next);
+        }
+        const Batch& ready = batches[current];
+        for (std::size_t i = 0; i < ready.size; ++i) {
+            const SynthSpectrum& spectrum = ready.spectra[i];
+            writer->Write(spectrum, ready.arrays[i]);
             ++report.spectra;
             report.peaks += spectrum.mz.size();
             if (spectrum.msLevel == 1) {
@@ -46,8 +68,8 @@ void WriteSpectra(const SynthOptions& options, std::uint64_t count, SynthOutput&
                 report.ms1Peaks += spectrum.mz.size();
             }
         }
-        done += batch;
     }
+    encoder.Wait();
     if (binaryText != nullptr) {
         *binaryText = writer->BinaryTextBytes();
     }

@@ -32,6 +32,9 @@ class SynthOutput {
     // Bytes of text so far (before any gzip).
     std::uint64_t Position() const { return flushed_ + used_; }
 
+    // True once anything failed: there is no point in generating more.
+    bool Failed() const { return !failure_.empty(); }
+
     // SHA-1 of all the text so far; what follows is not hashed.
     std::string TakeSha1();
 
