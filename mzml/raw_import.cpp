@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "mzml/byte_source.h"
 #include "mzml/document_pass.h"
 #include "mzml/hex_bytes.h"
 #include "mzml/markup_scanner.h"
@@ -251,6 +252,14 @@ bool ImportMzml(const std::string& givenInput, const std::string& givenOutput,
     // "out.raw/" as shell completion writes it names the same directory as "out.raw".
     const std::string input = WithoutTrailingSlashes(givenInput);
     const std::string outputRaw = WithoutTrailingSlashes(givenOutput);
+    {
+        // The input first: a missing input is the mistake to name, whatever the output.
+        std::string why;
+        if (!ByteSource::Open(input, why)) {
+            error = why;
+            return false;
+        }
+    }
     const std::string refused = CheckOutputPath(input, outputRaw);
     if (!refused.empty()) {
         error = FileMessage(outputRaw, refused);
