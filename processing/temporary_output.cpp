@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
-#include <ctime>
 #include <system_error>
 
 namespace fs = std::filesystem;

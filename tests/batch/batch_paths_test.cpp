@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class BatchPaths : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root = fs::path(::testing::TempDir()) / ("batch_paths_" + std::to_string(getpid()));
         fs::remove_all(root);
@@ -64,7 +64,8 @@ TEST_F(BatchPaths, OneFileUnderTwoSpellingsOrAnOutputAmongTheInputsIsRefused) {
     for (const Case& c : cases) {
         const std::string refusal = CheckBatchPaths(c.inputs, "_BRV");
         std::string joined;
-        for (const std::string& input : c.inputs) joined += input + " ";
+        for (const std::string& input : c.inputs)
+            joined += input + " ";
         if (std::string(c.mentions).empty()) {
             EXPECT_EQ(refusal, "") << joined;
         } else {

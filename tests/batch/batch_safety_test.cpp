@@ -45,7 +45,9 @@ Result RunShell(const std::string& command) {
     return result;
 }
 
-std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Quoted(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 // Every entry below `dir` with what it holds: file bytes, link targets, "<dir>".
 std::map<std::string, std::string> Snapshot(const fs::path& dir) {
@@ -67,7 +69,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& dir) {
 }
 
 class BatchSafety : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root = fs::path(::testing::TempDir()) /
                ("batch_safety_" + std::to_string(getpid()) + "_" +
@@ -84,8 +86,8 @@ protected:
 
     fs::path Synth(const fs::path& path, int seed) {
         const Result r = RunShell(std::string(BREVANTO_RAW) + " synth " + Quoted(path) +
-                             " --functions 2 --scans 4 --peaks 100 --companions 2 --seed " +
-                             std::to_string(seed));
+                                  " --functions 2 --scans 4 --peaks 100 --companions 2 --seed " +
+                                  std::to_string(seed));
         EXPECT_EQ(r.status, 0) << r.out;
         return path;
     }
@@ -117,8 +119,8 @@ TEST_F(BatchSafety, SecondRunOverTheSameFolderIsRefusedAndTouchesNothing) {
     ASSERT_EQ(Batch("--quiet " + Quoted(root / "x.raw")).status, 0);
     const auto before = Snapshot(root);
     for (const char* jobs : {"", "-j 2 "}) {
-        const Result r = Batch(std::string(jobs) + Quoted(root / "x.raw") + " " +
-                               Quoted(root / "x_BRV.raw"));
+        const Result r =
+            Batch(std::string(jobs) + Quoted(root / "x.raw") + " " + Quoted(root / "x_BRV.raw"));
         EXPECT_EQ(r.status, 2) << jobs << r.out;
         EXPECT_NE(r.out.find("x_BRV.raw of " + (root / "x.raw").string() + " is also an input"),
                   std::string::npos)
@@ -162,8 +164,8 @@ TEST_F(BatchSafety, AnOutputThatIsALinkIsRefusedAndNeverFollowed) {
     fs::create_symlink(root / "nowhere.raw", root / "b_BRV.raw");
     const auto before = Snapshot(root);
     for (const char* jobs : {"", "-j 2 "}) {
-        const Result r = Batch(std::string("--keep-going ") + jobs + Quoted(root / "a.raw") +
-                               " " + Quoted(root / "b.raw"));
+        const Result r = Batch(std::string("--keep-going ") + jobs + Quoted(root / "a.raw") + " " +
+                               Quoted(root / "b.raw"));
         EXPECT_EQ(r.status, 1) << r.out;
         for (const char* output : {"a_BRV.raw", "b_BRV.raw"}) {
             EXPECT_NE(r.out.find((root / output).string() +
@@ -183,7 +185,7 @@ TEST_F(BatchSafety, ATrailingSlashNamesTheAcquisitionEverywhere) {
     EXPECT_FALSE(fs::exists(root / "t.raw" / "_BRV"));
     for (const char* command : {"verify", "info", "dump"}) {
         const Result tool = RunShell(std::string(BREVANTO_RAW) + " " + command + " " +
-                                Quoted(root / "t_BRV.raw") + "/ >/dev/null");
+                                     Quoted(root / "t_BRV.raw") + "/ >/dev/null");
         EXPECT_EQ(tool.status, 0) << command << ": " << tool.out;
     }
 }
@@ -202,8 +204,7 @@ TEST_F(BatchSafety, APipeOrADirectoryInPlaceOfALibraryFileIsRefusedWithoutHangin
         {"brv-f00001-scans.bin", true, "the file is corrupt", "is a pipe, not a regular file"},
         {"brv-manifest.bin", true, "not a raw data file", "is a pipe, not a regular file"},
         {"brv-header.bin", false, "the file is corrupt", "is a directory, not a regular file"},
-        {"brv-manifest.bin", false, "not a raw data file",
-         "is a directory, not a regular file"},
+        {"brv-manifest.bin", false, "not a raw data file", "is a directory, not a regular file"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -223,8 +224,7 @@ TEST_F(BatchSafety, APipeOrADirectoryInPlaceOfALibraryFileIsRefusedWithoutHangin
             << c.file << ": " << r.out;
         const Result verify = RunShell(std::string(BREVANTO_RAW) + " verify " + Quoted(in));
         EXPECT_EQ(verify.status, 1) << c.file;
-        EXPECT_NE(verify.out.find(file.string() + ": " + c.kind), std::string::npos)
-            << verify.out;
+        EXPECT_NE(verify.out.find(file.string() + ": " + c.kind), std::string::npos) << verify.out;
     }
 }
 
@@ -265,8 +265,8 @@ TEST_F(BatchSafety, AReadOnlyFolderOrAFullDiskIsNamedAsSuch) {
     ASSERT_EQ(mount("tmpfs", readOnly.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=4m"), 0);
     Result r = Batch(Quoted(readOnly / "r.raw"));
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_NE(r.out.find((readOnly / "r_BRV.raw").string() + ": cannot create the directory: " +
-                         std::strerror(EROFS)),
+    EXPECT_NE(r.out.find((readOnly / "r_BRV.raw").string() +
+                         ": cannot create the directory: " + std::strerror(EROFS)),
               std::string::npos)
         << r.out;
 
@@ -288,7 +288,7 @@ TEST_F(BatchSafety, AReadOnlyFolderOrAFullDiskIsNamedAsSuch) {
 TEST_F(BatchSafety, ARuleThatKeepsNothingIsAcceptedWithAWarning) {
     Synth(root / "w.raw", 10);
     const Result r = RunShell(std::string(BREVANTO_BATCH) + " --rule 1:600:300:0.5:10:10 " +
-                         Quoted(root / "w.raw"));
+                              Quoted(root / "w.raw"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("brevanto-batch: warning: rule '1:600:300:0.5:10:10' keeps nothing"),
               std::string::npos)

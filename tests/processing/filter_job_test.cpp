@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <cstring>
 #include <stdexcept>
 
 #include "processing/filter_job.h"

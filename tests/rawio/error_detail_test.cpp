@@ -77,16 +77,11 @@ TEST(LibraryFiles, AnythingButARegularFileIsRefusedWithoutBlocking) {
         RawStatus status;
     };
     const Case cases[] = {
-        {"brv-manifest.bin", true, kRawNotRawFile},
-        {"brv-header.bin", true, kRawCorrupt},
-        {"brv-functions.bin", true, kRawCorrupt},
-        {"brv-f00002-scans.bin", true, kRawCorrupt},
-        {"brv-f00001-stats.bin", true, kRawCorrupt},
-        {"brv-f00001-ee.bin", true, kRawCorrupt},
-        {"brv-analog.bin", true, kRawCorrupt},
-        {"brv-history.bin", true, kRawCorrupt},
-        {"brv-manifest.bin", false, kRawNotRawFile},
-        {"brv-f00001-scans.bin", false, kRawCorrupt},
+        {"brv-manifest.bin", true, kRawNotRawFile},  {"brv-header.bin", true, kRawCorrupt},
+        {"brv-functions.bin", true, kRawCorrupt},    {"brv-f00002-scans.bin", true, kRawCorrupt},
+        {"brv-f00001-stats.bin", true, kRawCorrupt}, {"brv-f00001-ee.bin", true, kRawCorrupt},
+        {"brv-analog.bin", true, kRawCorrupt},       {"brv-history.bin", true, kRawCorrupt},
+        {"brv-manifest.bin", false, kRawNotRawFile}, {"brv-f00001-scans.bin", false, kRawCorrupt},
     };
     for (const Case& c : cases) {
         rawtest::TempDir dir;
@@ -104,9 +99,9 @@ TEST(LibraryFiles, AnythingButARegularFileIsRefusedWithoutBlocking) {
         rawtest::Acquisition read;
         if (ReadInChild(path) == c.status) {
             EXPECT_EQ(rawtest::ReadAcquisition(path, &read), c.status);
-            EXPECT_EQ(std::string(RawLastErrorDetail()),
-                      file + (c.pipe ? ": is a pipe" : ": is a directory") +
-                          ", not a regular file");
+            EXPECT_EQ(
+                std::string(RawLastErrorDetail()),
+                file + (c.pipe ? ": is a pipe" : ": is a directory") + ", not a regular file");
         }
     }
 }
@@ -115,8 +110,7 @@ TEST(LibraryFiles, AnythingButARegularFileIsRefusedWithoutBlocking) {
 TEST(CreateOpen, AnOutputPathThatIsALinkOrAFileIsRefusedAndLeft) {
     rawtest::TempDir dir;
     const std::string victim = dir / "victim.raw";
-    ASSERT_EQ(rawtest::WriteAcquisition(victim, rawtest::MakeAcquisition(SmallOptions())),
-              kRawOk);
+    ASSERT_EQ(rawtest::WriteAcquisition(victim, rawtest::MakeAcquisition(SmallOptions())), kRawOk);
     std::ofstream(dir / "plain.raw") << "a user's file";
     fs::create_directory_symlink(victim, dir / "link.raw");
     fs::create_symlink(dir / "nowhere.raw", dir / "dangling.raw");

@@ -31,8 +31,8 @@ void ReportRawFailure(const std::string& path, const std::string& what, RawStatu
     // The status says what kind of failure; the detail which file, which check, and why.
     const std::string detail = RawLastErrorDetail();
     const std::string text = RawStatusText(status);
-    std::fprintf(stderr, "brevanto-raw: %s: %s: %s%s%s\n", path.c_str(), what.c_str(),
-                 text.c_str(), detail.empty() || detail == text ? "" : "; ", 
+    std::fprintf(stderr, "brevanto-raw: %s: %s: %s%s%s\n", path.c_str(), what.c_str(), text.c_str(),
+                 detail.empty() || detail == text ? "" : "; ",
                  detail.empty() || detail == text ? "" : detail.c_str());
 }
 
