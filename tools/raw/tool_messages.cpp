@@ -28,8 +28,12 @@ void PrintUsage() {
 }
 
 void ReportRawFailure(const std::string& path, const std::string& what, RawStatus status) {
-    std::fprintf(stderr, "brevanto-raw: %s: %s: %s\n", path.c_str(), what.c_str(),
-                 RawStatusText(status));
+    // The status says what kind of failure; the detail which file, which check, and why.
+    const std::string detail = RawLastErrorDetail();
+    const std::string text = RawStatusText(status);
+    std::fprintf(stderr, "brevanto-raw: %s: %s: %s%s%s\n", path.c_str(), what.c_str(), text.c_str(),
+                 detail.empty() || detail == text ? "" : "; ",
+                 detail.empty() || detail == text ? "" : detail.c_str());
 }
 
 void ReportFailure(const std::string& path, const std::string& message) {
