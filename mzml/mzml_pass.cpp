@@ -111,7 +111,7 @@ bool MzmlPass::AddToIndex(Spill& spill, const std::string& id, std::uint64_t off
         }
     }
     const std::string line = "    <" + Tag("offset") + " idRef=\"" + EscapeXml(id) + "\">" +
-                             std::to_string(offset) + "</" + Tag("offset") + ">\n";
+                             std::to_string(offset) + "</" + Tag("offset") + ">" + Newline();
     if (std::fwrite(line.data(), 1, line.size(), spill.file) != line.size()) {
         Fail(std::string("cannot write the index's temporary file: ") + std::strerror(errno));
         return false;
@@ -144,16 +144,19 @@ void MzmlPass::OnStart(const StartTag& tag) {
         const std::string_view raw = scanner_.Window().View(tag.begin, tag.end);
         prefix_ = TagPrefix(raw);
         indexedRoot_ = name == "indexedmzML";
+        crlf_ = scanner_.Window().View(0, tag.begin).find("\r\n") != std::string_view::npos;
         if (!indexedRoot_ && filtering_) {
             out_.CopyTo(tag.begin);
             const std::string ns = prefix_.empty()
                                        ? std::string("xmlns")
                                        : "xmlns:" + prefix_.substr(0, prefix_.size() - 1);
+            crlf_ = scanner_.Window().View(0, tag.begin).find("\r\n") != std::string_view::npos;
             out_.Insert("<" + Tag("indexedmzML") + " " + ns +
                         "=\"http://psi.hupo.org/ms/mzml\" "
                         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                         "xsi:schemaLocation=\"http://psi.hupo.org/ms/mzml "
-                        "http://psidev.info/files/ms/mzML/xsd/mzML1.1.2_idx.xsd\">\n");
+                        "http://psidev.info/files/ms/mzML/xsd/mzML1.1.2_idx.xsd\">" +
+                        Newline());
         }
         return;
     }
@@ -235,6 +238,7 @@ void MzmlPass::OnStart(const StartTag& tag) {
                             summary.valueEnd = tag.begin + range->second;
                         }
                         summary_.push_back(summary);
+                        summaryOpen_ = true;
                     }
                 }
             } else {
@@ -423,6 +427,7 @@ void MzmlPass::StartSpectrum(const StartTag& tag) {
         return;
     }
     defaultArrayLength_ = *value;
+    hasDefaultArrayLength_ = length != nullptr;
     lengthBegin_ = lengthEnd_ = 0;
     if (length != nullptr) {
         const auto range =
@@ -472,10 +477,11 @@ void MzmlPass::OnEnd(const EndTag& tag) {
             }
         } else if (name == "binaryDataArray") {
             inArray_ = false;
-        } else if (name == "cvParam" && tag.begin != tag.end && !summary_.empty() &&
-                   summary_.back().end < tag.begin && stack_.size() >= 1 &&
-                   stack_.back().name == "spectrum") {
-            summary_.back().end = tag.end;  // a cvParam written with an end tag
+        } else if (name == "cvParam" && summaryOpen_) {
+            summaryOpen_ = false;
+            if (tag.begin != tag.end) {
+                summary_.back().end = tag.end;  // a cvParam written with an end tag
+            }
         } else if (name == "spectrum" && stack_.size() >= 1 &&
                    stack_.back().name == "spectrumList") {
             EndSpectrum(tag);
@@ -587,6 +593,13 @@ void MzmlPass::EndSpectrum(const EndTag& tag) {
                 return;
             }
         }
+    }
+    if (!hasDefaultArrayLength_ && !arrays_.empty() &&
+        (!filtering_ || (levelStated_ && counts_.FilterFor(scan_.msLevel) != nullptr))) {
+        // The attribute is required: without it the arrays' length is unknown, and reading
+        // them as empty would pass every peak unfiltered.
+        Fail("spectrum \"" + spectrumId_ + "\" has arrays but no defaultArrayLength");
+        return;
     }
     const bool ok = filtering_ ? FilterSpectrum() : ReadSpectrum();
     if (!ok) {
@@ -864,7 +877,7 @@ void MzmlPass::AddEntries() {
     brevantoSoftwareId_ = UniqueId("Brevanto", softwareIds_);
     const std::string processingId = UniqueId("Brevanto_peak_filter", processingIds_);
     const std::string cv = EscapeXml(msCv_);
-    const std::string softwareEntryNl = softwareOnOwnLine_ ? "\n" : "";
+    const std::string softwareEntryNl = softwareOnOwnLine_ ? Newline() : "";
     if (softwareListMissingAt_ > 0) {
         const std::string& indent = softwareIndent_;
         const std::string& nl = softwareEntryNl;
@@ -880,7 +893,7 @@ void MzmlPass::AddEntries() {
     }
     if (processingListMissingAt_ > 0) {
         const std::string& indent = processingIndent_;
-        const std::string nl = processingOnOwnLine_ ? "\n" : "";
+        const std::string nl = processingOnOwnLine_ ? Newline() : "";
         std::string entry = "<" + Tag("dataProcessingList") + " count=\"1\">" + nl + indent +
                             "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
                             nl + indent + "    <" + Tag("processingMethod") +
@@ -899,7 +912,7 @@ void MzmlPass::AddEntries() {
     }
     if (softwareCount_ >= 0 && lastSoftwareEnd_ > 0) {
         const std::string& indent = softwareIndent_;
-        const std::string nl = softwareOnOwnLine_ ? "\n" : "";
+        const std::string nl = softwareOnOwnLine_ ? Newline() : "";
         std::string entry = "  <" + Tag("software") + " id=\"" + brevantoSoftwareId_ +
                             "\" version=\"" BREVANTO_VERSION "\">" + nl + indent + "    <" +
                             Tag("cvParam") + " cvRef=\"" + cv +
@@ -912,7 +925,7 @@ void MzmlPass::AddEntries() {
     }
     if (processingCount_ >= 0 && lastProcessingEnd_ > 0) {
         const std::string& indent = processingIndent_;
-        const std::string nl = processingOnOwnLine_ ? "\n" : "";
+        const std::string nl = processingOnOwnLine_ ? Newline() : "";
         std::string entry = "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
                             nl + indent + "    <" + Tag("processingMethod") +
                             " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
@@ -933,15 +946,16 @@ void MzmlPass::AddEntries() {
 
 bool MzmlPass::WriteIndex() {
     if (!filtering_) return true;
-    out_.Insert("\n");
+    out_.Insert(Newline());
     const std::uint64_t offset = out_.OutputOffset();
     // A kind without entries gets no index (the schema wants at least one offset in each);
     // a file of neither keeps an empty spectrum index, the one thing left to write.
     const bool spectra = spectrumIndex_.count > 0 || chromatogramIndex_.count == 0;
     const int kinds = (spectra ? 1 : 0) + (chromatogramIndex_.count > 0 ? 1 : 0);
-    out_.Insert("<" + Tag("indexList") + " count=\"" + std::to_string(kinds) + "\">\n");
+    const std::string nl = Newline();
+    out_.Insert("<" + Tag("indexList") + " count=\"" + std::to_string(kinds) + "\">" + nl);
     auto writeIndex = [&](Spill& spill, const char* name) {
-        out_.Insert("  <" + Tag("index") + " name=\"" + name + "\">\n");
+        out_.Insert("  <" + Tag("index") + " name=\"" + name + "\">" + nl);
         if (spill.file != nullptr) {
             std::rewind(spill.file);
             char buffer[1 << 16];
@@ -953,7 +967,7 @@ bool MzmlPass::WriteIndex() {
                 Fail("cannot read back the index's temporary file");
             }
         }
-        out_.Insert("  </" + Tag("index") + ">\n");
+        out_.Insert("  </" + Tag("index") + ">" + nl);
     };
     if (spectra) {
         writeIndex(spectrumIndex_, "spectrum");
@@ -961,11 +975,11 @@ bool MzmlPass::WriteIndex() {
     if (chromatogramIndex_.count > 0) {
         writeIndex(chromatogramIndex_, "chromatogram");
     }
-    out_.Insert("</" + Tag("indexList") + ">\n<" + Tag("indexListOffset") + ">" +
-                std::to_string(offset) + "</" + Tag("indexListOffset") + ">\n<" +
+    out_.Insert("</" + Tag("indexList") + ">" + nl + "<" + Tag("indexListOffset") + ">" +
+                std::to_string(offset) + "</" + Tag("indexListOffset") + ">" + nl + "<" +
                 Tag("fileChecksum") + ">");
     const std::string digest = out_.EndHash();
-    out_.Insert(digest + "</" + Tag("fileChecksum") + ">\n");
+    out_.Insert(digest + "</" + Tag("fileChecksum") + ">" + nl);
     return !out_.Failed();
 }
 

@@ -56,7 +56,8 @@ bool MzxmlPass::AddToIndex(const std::string& id, std::uint64_t offset) {
         return false;
     }
     const std::string line = "<" + prefix_ + "offset id=\"" + EscapeXml(id) + "\">" +
-                             std::to_string(offset) + "</" + prefix_ + "offset>\n";
+                             std::to_string(offset) + "</" + prefix_ + "offset>" +
+                             (crlf_ ? "\r\n" : "\n");
     if (std::fwrite(line.data(), 1, line.size(), index_) != line.size()) {
         Fail(std::string("cannot write the index's temporary file: ") + std::strerror(errno));
         return false;
@@ -100,6 +101,7 @@ void MzxmlPass::OnStart(const StartTag& tag) {
     stack_.emplace_back(name);
     if (stack_.size() == 1) {
         prefix_ = TagPrefix(scanner_.Window().View(tag.begin, tag.end));
+        crlf_ = scanner_.Window().View(0, tag.begin).find("\r\n") != std::string_view::npos;
         return;
     }
     if (runEnded_) {
@@ -124,7 +126,16 @@ void MzxmlPass::OnStart(const StartTag& tag) {
     } else if (name == "dataProcessing" && parent == "msRun") {
         processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
         processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
-    } else if (name == "scan") {
+    } else if (name == "scan" || ((name == "separation" || name == "spotting") &&
+                                  parent == "msRun")) {
+        if (lastProcessingEnd_ == 0 && parent == "msRun" && !entryPlaced_) {
+            // No <dataProcessing> before: ours goes where the schema wants one, here.
+            PlaceEntryBefore(tag.begin);
+        }
+        if (name != "scan") {
+            if (!inHead_) Release(tag.end);
+            return;
+        }
         if (inHead_) {
             inHead_ = false;
             AddEntry();
@@ -290,6 +301,9 @@ void MzxmlPass::OnEnd(const EndTag& tag) {
         return;
     }
     if (name == "msRun") {
+        if (lastProcessingEnd_ == 0 && !entryPlaced_) {
+            PlaceEntryBefore(tag.begin);
+        }
         if (inHead_) {
             inHead_ = false;
             AddEntry();
@@ -478,9 +492,20 @@ bool MzxmlPass::FilterScan(Scan& scan) {
     return true;
 }
 
+void MzxmlPass::PlaceEntryBefore(std::uint64_t offset) {
+    const std::string_view before = scanner_.Window().View(hold_, offset);
+    processingIndent_ = IndentBefore(before);
+    processingOnOwnLine_ = OnOwnLine(before);
+    // The entry is written after the offset's indentation: it ends with one of its own.
+    lastProcessingEnd_ = offset;
+    entryBefore_ = true;
+}
+
 void MzxmlPass::AddEntry() {
+    if (entryPlaced_) return;
+    entryPlaced_ = true;
     if (!filtering_ || settings_.rules == nullptr || lastProcessingEnd_ == 0) return;
-    const std::string nl = processingOnOwnLine_ ? "\n" : "";
+    const std::string nl = processingOnOwnLine_ ? std::string(crlf_ ? "\r\n" : "\n") : "";
     const std::string& indent = processingIndent_;
     std::string entry = nl + indent + "<" + prefix_ + "dataProcessing>" + nl + indent + "  <" +
                         prefix_ +
@@ -492,14 +517,20 @@ void MzxmlPass::AddEntry() {
                  EscapeXml(RuleText(*settings_.rules, i)) + "\"/>";
     }
     entry += nl + indent + "</" + prefix_ + "dataProcessing>";
+    if (entryBefore_) {
+        // Placed before another element: the entry starts where that element's line does
+        // and hands the indentation back to it.
+        entry = entry.substr(nl.size() + indent.size()) + nl + indent;
+    }
     out_.Replace(lastProcessingEnd_, lastProcessingEnd_, entry);
 }
 
 void MzxmlPass::WriteIndex() {
     if (!filtering_) return;
-    out_.Insert("\n");
+    const std::string nl = crlf_ ? "\r\n" : "\n";
+    out_.Insert(nl);
     const std::uint64_t offset = out_.OutputOffset();
-    out_.Insert("<" + prefix_ + "index name=\"scan\">\n");
+    out_.Insert("<" + prefix_ + "index name=\"scan\">" + nl);
     if (index_ != nullptr) {
         std::rewind(index_);
         char buffer[1 << 16];
@@ -509,10 +540,11 @@ void MzxmlPass::WriteIndex() {
         }
         if (std::ferror(index_)) Fail("cannot read back the index's temporary file");
     }
-    out_.Insert("</" + prefix_ + "index>\n<" + prefix_ + "indexOffset>" + std::to_string(offset) +
-                "</" + prefix_ + "indexOffset>\n<" + prefix_ + "sha1>");
+    out_.Insert("</" + prefix_ + "index>" + nl + "<" + prefix_ + "indexOffset>" +
+                std::to_string(offset) + "</" + prefix_ + "indexOffset>" + nl + "<" + prefix_ +
+                "sha1>");
     const std::string digest = out_.EndHash();
-    out_.Insert(digest + "</" + prefix_ + "sha1>\n");
+    out_.Insert(digest + "</" + prefix_ + "sha1>" + nl);
 }
 
 bool MzxmlPass::Finish(std::string& error) {

@@ -44,7 +44,11 @@ bool OutputSplicer::CopyTo(std::uint64_t offset) {
         std::sort(edits_.begin(), edits_.end(),
                   [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
         std::size_t used = 0;
-        for (; used < edits_.size() && edits_[used].begin < offset; ++used) {
+        // An insertion at `offset` itself goes before the byte there, so it is written now.
+        for (; used < edits_.size() && (edits_[used].begin < offset ||
+                                        (edits_[used].begin == offset &&
+                                         edits_[used].end == offset));
+             ++used) {
             const Edit& edit = edits_[used];
             if (edit.begin < cursor_) {
                 continue;  // overlaps one already applied: the first edit of a range wins
