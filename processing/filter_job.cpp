@@ -7,6 +7,7 @@
 #include "processing/copy_companions.h"
 #include "processing/copy_function.h"
 #include "processing/output_path.h"
+#include "processing/temporary_output.h"
 
 namespace {
 
@@ -116,6 +117,9 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
         failure.text = refusal;
         return false;
     }
+
+    // What a killed run left in this output goes before anything new is written there.
+    RemoveStaleTemporariesIn(summary.output);
 
     HandlePair handles(ops);
     if (!Check(ops.ReadOpen(item.c_str(), &handles.read), "RawReadOpen")) {

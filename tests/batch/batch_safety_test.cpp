@@ -16,6 +16,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <vector>
+
+#include "processing/temporary_output.h"
 
 namespace fs = std::filesystem;
 
@@ -294,6 +297,29 @@ TEST_F(BatchSafety, ARuleThatKeepsNothingIsAcceptedWithAWarning) {
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("function 1: 400 peaks read, 0 kept"), std::string::npos) << r.out;
+}
+
+// Regression: temporaries left by a killed run stayed for ever.
+TEST_F(BatchSafety, TheNextRunRemovesTheTemporariesOfAKilledOne) {
+    Synth(root / "k.raw", 11);
+    ASSERT_EQ(Batch("--quiet " + Quoted(root / "k.raw")).status, 0);
+    const fs::path output = root / "k_BRV.raw";
+    const pid_t child = fork();
+    if (child == 0) {
+        std::ofstream(TemporaryPathFor((output / "notes.txt").string())) << "half";
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    std::ofstream(output / "user.brvtmp") << "the user's";
+    const Result r = Batch("--quiet " + Quoted(root / "k.raw"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(output)) {
+        if (e.path().extension() == ".brvtmp")
+            left.push_back(e.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"user.brvtmp"});
 }
 
 }  // namespace

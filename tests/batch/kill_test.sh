@@ -72,7 +72,7 @@ for ((round = 1; round <= rounds; round++)); do
     fi
     [ "$(inputs_digest)" = "$before" ] || fail "round $round: an input changed"
     check_companions "$round"
-    # Its own temporaries; those of an earlier SIGKILL wait for a run that reaches them.
+    # Its own temporaries; those of an earlier SIGKILL wait for a run that reaches their output.
     if [ "$signal" != KILL ] && [ -n "$(temporaries | grep -e "-$pid-")" ]; then
         fail "round $round (SIG$signal after ${delay}s): temporaries left: $(temporaries)"
     fi
