@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QString>
+
+class QAbstractItemView;
 
 // Our browse dialog for one raw data file, which is a directory whose name ends in ".raw".
-// It shows folders only; choosing an ordinary folder opens it, choosing a raw data file ends
-// the dialog.
+// It shows folders only. A raw data file is picked as a file is elsewhere: a double-click,
+// Return or Choose on it ends the dialog. An ordinary folder opens on a double-click, Return
+// or Choose. Its labels speak of raw data files, not of directories.
 class RawFileBrowseDialog : public QFileDialog {
     Q_OBJECT
 
@@ -15,6 +19,16 @@ class RawFileBrowseDialog : public QFileDialog {
     QString ChosenPath() const;
 
     void accept() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Ends the dialog with `path` when it is a raw data file; false otherwise.
+    bool Pick(const QString& path);
+    QString PathAt(QAbstractItemView* view, const QModelIndex& index) const;
+
+    QString picked;
 };
 
 // Runs the dialog modally over the active window; the chosen path, or empty when cancelled.

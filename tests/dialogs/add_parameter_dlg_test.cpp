@@ -114,6 +114,10 @@ class AddParameterDlgTest : public QObject {
         QTest::newRow("defect empty") << IDC_MASS_DEFECT << "" << number << none;
         QTest::newRow("defect letters") << IDC_MASS_DEFECT << "abc" << number << none;
         QTest::newRow("defect trailing") << IDC_MASS_DEFECT << "0.3x" << number << none;
+        QTest::newRow("defect nan") << IDC_MASS_DEFECT << "nan" << number << none;
+        QTest::newRow("defect inf") << IDC_MASS_DEFECT << "inf" << number << none;
+        QTest::newRow("defect 1e400") << IDC_MASS_DEFECT << "1e400" << number << none;
+        QTest::newRow("defect hexadecimal") << IDC_MASS_DEFECT << "0x1p-2" << number << none;
     }
     void validatesEachField() {
         QFETCH(int, field);
