@@ -12,6 +12,7 @@ packages=(
   python3
   nlohmann-json3-dev time bc
   libpwizlite-dev libboost-dev openms python3-pymzml
+  xvfb openbox xdotool x11-utils imagemagick
 )
 
 missing=()

@@ -1,0 +1,311 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real brevanto program on a real X server with a window manager.
+
+Each scenario starts its own Xvfb and openbox with a fresh home folder, runs brevanto, and
+drives it with xdotool as a user would: clicks on the controls, keys, typing. What it checks
+comes from the window manager (stacking order, active window, keyboard focus, transient owner,
+allowed actions) and from the files the program writes (outputs, their modification times, the
+profile).
+
+    desktop_test.py --brevanto PATH --raw-tool PATH [--pictures DIR] [SCENARIO...]
+
+With --pictures, a PNG of each state goes into DIR (the screen, so decorations show).
+"""
+
+import argparse
+import configparser
+import os
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from desktop_session import DesktopError, DesktopSession, wait_until  # noqa: E402
+
+# Control rectangles of the dialog templates (x, y, width, height in dialog units) and the
+# templates' sizes, enough to find a control's centre in a window of any font size.
+MAIN = (311, 239)
+MAIN_EDIT = (240, 15, 60, 15)
+MAIN_ADD = (225, 175, 35, 15)
+MAIN_SUFFIX = (10, 215, 165, 15)
+MAIN_PROCESS = (195, 215, 50, 14)
+MAIN_FINISH = (251, 215, 50, 14)
+PARAMETERS = (307, 231)
+PARAMETERS_ADD = (225, 5, 35, 14)
+PARAMETERS_OK = (190, 210, 50, 14)
+ADD_PARAMETER = (227, 101)
+ADD_PARAMETER_FUNCTION = (55, 18, 20, 12)
+
+MAIN_TITLE = "^Brevanto$"
+PROGRESS_TITLE = r"^Processing files, please wait\.\.\.$"
+
+# Function 1, 100 to 1000 Da, mass defect 0.2 Da, 50 mDa on either side.
+RULE = ["1", "100", "1000", "0.2", "50", "50"]
+
+
+class Check(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Check(message)
+
+
+def centre(window, template, rect):
+    """The pixel centre of a template control inside `window`'s client area."""
+    _, _, width, height = window.geometry()
+    x, y, w, h = rect
+    return ((x + w / 2.0) * width / template[0], (y + h / 2.0) * height / template[1])
+
+
+def click_control(session, window, template, rect, repeat=1):
+    x, y = centre(window, template, rect)
+    session.click(window, x, y, repeat=repeat)
+
+
+class Brevanto:
+    """The program under test in one session."""
+
+    def __init__(self, session, executable, raw_tool):
+        self.session = session
+        self.executable = executable
+        self.raw_tool = raw_tool
+        self.data = os.path.join(session.home, "data")
+        os.makedirs(self.data)
+        self.process = None
+        self.main = None
+
+    def start(self):
+        self.process = self.session.spawn([self.executable], cwd=self.session.home)
+        self.main = self.session.wait_window(MAIN_TITLE)
+        self.session.wait_active(self.main)
+        return self.main
+
+    def synth(self, name, functions=2, scans=50, peaks=400):
+        path = os.path.join(self.data.encode(), name if isinstance(name, bytes) else name.encode())
+        self.session.run([self.raw_tool.encode(), b"synth", path, b"--functions",
+                          str(functions).encode(), b"--scans", str(scans).encode(), b"--peaks",
+                          str(peaks).encode()], timeout=120)
+        return path
+
+    def profile_path(self):
+        return os.path.join(self.session.config, "brevanto.ini")
+
+    def last_directory(self):
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.optionxform = str
+        parser.read(self.profile_path())
+        for section in parser.sections():
+            if section.replace("%20", " ") == "Application Data":
+                for key, value in parser[section].items():
+                    if key.replace("%20", " ") == "Last Used Directory":
+                        return value
+        return None
+
+    def set_last_directory(self, directory):
+        with open(self.profile_path(), "w") as profile:
+            profile.write("[Application%%20Data]\nLast%%20Used%%20Directory=%s\n" % directory)
+
+    def wait_exit(self, timeout=20):
+        try:
+            self.process.wait(timeout=timeout)
+        except Exception:
+            raise Check("brevanto did not end")
+        check(self.process.returncode == 0, "brevanto ended with %d" % self.process.returncode)
+        wait_until("every window of the program to go",
+                   lambda: not self.session.windows_named("."), timeout=10)
+
+    # -- what a user does ---------------------------------------------------------------------
+
+    def add_rule(self, fields, picture=None):
+        s = self.session
+        click_control(s, self.main, MAIN, MAIN_EDIT)
+        parameters = s.wait_window("^Edit Parameters$")
+        expect_in_front(s, parameters, self.main)
+        click_control(s, parameters, PARAMETERS, PARAMETERS_ADD)
+        add = s.wait_window("^Add Parameters$")
+        expect_in_front(s, add, parameters)
+        # The function field has the focus; Tab goes through the fields in template order.
+        for i, field in enumerate(fields):
+            s.key(add, "ctrl+a")
+            s.type_text(add, field)
+            if i + 1 < len(fields):
+                s.key(add, "Tab")
+        if picture:
+            s.picture(picture + "-add-parameters")
+        s.key(add, "Return")
+        s.wait_gone(add)
+        s.wait_active(parameters)
+        if picture:
+            s.picture(picture + "-edit-parameters")
+        click_control(s, parameters, PARAMETERS, PARAMETERS_OK)
+        s.wait_gone(parameters)
+        s.wait_active(self.main)
+
+    def add_list_file(self, list_path):
+        """Add... with the left Control key held: the list-file dialog, the path typed."""
+        s = self.session
+        s.xdotool("keydown", "Control_L")
+        try:
+            click_control(s, self.main, MAIN, MAIN_ADD)
+            dialog = s.wait_window("^Open$")
+        finally:
+            s.xdotool("keyup", "Control_L")
+        expect_in_front(s, dialog, self.main)
+        s.key(dialog, "ctrl+a")
+        s.type_text(dialog, list_path)
+        s.key(dialog, "Return")
+        s.wait_gone(dialog)
+        s.wait_active(self.main)
+
+
+def expect_in_front(session, window, owner):
+    """`window` is on top of the stacking order, active, has the keyboard focus, and belongs to
+    `owner` (its transient owner, which the window manager keeps it above)."""
+    session.wait_active(window)
+    wait_until("%r on top" % window, lambda: session.on_top(window), timeout=5)
+    transient = window.prop("WM_TRANSIENT_FOR")
+    check(("0x%x" % owner.id) in transient, "%r is not transient for %r: %s" % (window, owner,
+                                                                                  transient))
+
+
+def message_box(session, caption, owner):
+    box = session.wait_window("^%s$" % caption)
+    expect_in_front(session, box, owner)
+    return box
+
+
+def mtimes(paths):
+    return {p: os.stat(p).st_mtime_ns for p in paths}
+
+
+# -- scenarios -------------------------------------------------------------------------------
+
+
+def scenario_problem_box(session, app):
+    """Process on an empty list: the "Problem" box in front with the focus, answered by Return,
+    by a click on OK and by Escape, with nothing behind it reacting; Finish ends the program."""
+    s = session
+    main = app.start()
+    s.picture("desktop-main")
+    check_decorations(s, main)
+    for answer in ("Return", "click", "Escape"):
+        click_control(s, main, MAIN, MAIN_PROCESS)
+        box = message_box(s, "Problem", main)
+        check(len(s.windows_named("^Problem$")) == 1, "more than one box")
+        if answer == "Return":
+            s.picture("desktop-problem-box")
+            s.key(box, "Return")
+        elif answer == "click":
+            click_ok(s, box)
+        else:
+            s.key(box, "Escape")
+        s.wait_gone(box)
+        s.wait_active(main)
+        # The key that answered the box reached nothing behind it: no second box follows.
+        time.sleep(0.3)
+        check(not s.windows_named("^Problem$"), "a second box after %s" % answer)
+    click_control(s, main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
+def check_decorations(s, main):
+    """A caption, no minimise, maximise or resize, as the template asks."""
+    hints = main.prop("_MOTIF_WM_HINTS")
+    numbers = [int(v, 0) for v in hints.split("=", 1)[1].replace(" ", "").split(",")]
+    flags, functions = numbers[0], numbers[1]
+    if flags & 1:  # functions given
+        all_functions, minimise, maximise = 1, 8, 16
+        check(not functions & all_functions and not functions & (minimise | maximise),
+              "the window asks for minimise or maximise: %s" % hints)
+    allowed = main.prop("_NET_WM_ALLOWED_ACTIONS")
+    for action in ("_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ",
+                   "_NET_WM_ACTION_MAXIMIZE_VERT"):
+        check(action not in allowed, "%s allowed: %s" % (action, allowed))
+    check("WM_NAME" not in main.prop("WM_NAME") or "Brevanto" in main.prop("WM_NAME"),
+          "caption")
+
+
+def click_ok(s, box):
+    """Clicks the box's OK button, which lies at its bottom right corner."""
+    x, y = find_button(s, box, rightmost=True)
+    s.click(box, x, y)
+
+
+def find_button(s, window, rightmost=True):
+    """The centre of a push button in the bottom row of a message box, found in a picture of
+    the window: the rightmost (OK) or the one left of it (Show Details...)."""
+    width, height, pixels = s.grab_client(window)
+    background = pixel(pixels, width, width - 2, height - 2)
+    # Scan up from the bottom for the first row that crosses a button (not background).
+    for y in range(height - 3, height // 2, -1):
+        runs = runs_in_row(pixels, width, y, background)
+        if runs:
+            break
+    else:
+        raise Check("no button found in %r" % window)
+    # Button runs in that row, right to left; the middle of the button lies a few rows up.
+    runs.sort()
+    run = runs[-1] if rightmost else runs[-2]
+    top = y
+    while top > 0 and runs_cross(pixels, width, top - 1, run, background):
+        top -= 1
+    return ((run[0] + run[1]) / 2.0, (top + y) / 2.0)
+
+
+def pixel(pixels, width, x, y):
+    i = (y * width + x) * 3
+    return pixels[i:i + 3]
+
+
+def runs_in_row(pixels, width, y, background):
+    """Stretches of that row that differ from the background, at least 20 pixels long."""
+    runs, start = [], None
+    for x in range(width):
+        differs = pixel(pixels, width, x, y) != background
+        if differs and start is None:
+            start = x
+        elif not differs and start is not None:
+            if x - start >= 20:
+                runs.append((start, x - 1))
+            start = None
+    return runs
+
+
+def runs_cross(pixels, width, y, run, background):
+    return pixel(pixels, width, run[0], y) != background
+
+
+SCENARIOS = {
+    "problem_box": scenario_problem_box,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--brevanto", required=True)
+    parser.add_argument("--raw-tool", required=True)
+    parser.add_argument("--pictures")
+    parser.add_argument("scenarios", nargs="*")
+    args = parser.parse_args()
+    args.brevanto = os.path.abspath(args.brevanto)
+    args.raw_tool = os.path.abspath(args.raw_tool)
+    names = args.scenarios or list(SCENARIOS)
+    failed = []
+    for name in names:
+        started = time.monotonic()
+        try:
+            with DesktopSession(pictures=args.pictures) as session:
+                SCENARIOS[name](session, Brevanto(session, args.brevanto, args.raw_tool))
+            print("PASS %s (%.1f s)" % (name, time.monotonic() - started))
+        except (Check, DesktopError, Exception):
+            traceback.print_exc()
+            print("FAIL %s" % name)
+            failed.append(name)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
