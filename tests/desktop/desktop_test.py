@@ -278,8 +278,69 @@ def runs_cross(pixels, width, y, run, background):
     return pixel(pixels, width, run[0], y) != background
 
 
+def wait_progress_and_finish(s, app, outputs, picture):
+    """Follows a run from its progress window to its "Finished" box: the progress window is in
+    front of the main dialog the whole time and paints its steps. Returns the box."""
+    progress = s.wait_window(PROGRESS_TITLE, timeout=30)
+    expect_in_front(s, progress, app.main)
+    pictures, stacks = [], []
+    while progress.alive():
+        try:
+            pictures.append(s.grab_client(progress))
+            stacks.append(s.stacking())
+        except Exception:
+            break  # it went while being grabbed
+        if len(pictures) == 2:
+            s.picture(picture + "-progress")
+    check(len(pictures) >= 2, "the run was too short to be watched (%d pictures)" % len(pictures))
+    # Mid-run, the progress window is on top of the main dialog every time it was looked at.
+    for stack in stacks:
+        if progress in stack:
+            check(stack[-1] == progress, "progress not on top: %s" % stack)
+    # It was painted (not an empty frame) and its bar moved.
+    check(any(len(set(p[2][i:i + 3] for i in range(0, len(p[2]), 300))) > 2 for p in pictures),
+          "the progress window was never painted")
+    check(len(set(p[2] for p in pictures)) >= 2, "the progress window never changed")
+    box = message_box(s, "Finished", app.main)
+    check(not progress.alive(), "the progress window outlived the run")
+    for path in outputs:
+        check(os.path.isdir(path), "no output %r" % path)
+    return box
+
+
+def scenario_rules_list_file_and_run(session, app):
+    """A rule typed through Edit... and Add Parameters, inputs from a list file of relative
+    lines (Add... with the left Control key), a full run with its progress window in front, and
+    the "Finished" box answered by Return without a second run."""
+    s = session
+    inputs = [app.synth(name, functions=6, scans=400, peaks=3000)
+              for name in ("first.raw", "second.raw", "third.raw")]
+    list_file = os.path.join(app.data, "batch.txt")
+    with open(list_file, "w") as f:
+        f.write("first.raw\nsecond.raw\nthird.raw\n")
+    app.start()
+    app.add_rule(RULE, picture="desktop-rule")
+    app.add_list_file(list_file)
+    s.picture("desktop-main-with-inputs")
+    check(app.last_directory() == app.data + "/", "last directory %r" % app.last_directory())
+    outputs = [p.decode().replace(".raw", "_BRV.raw") for p in inputs]
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = wait_progress_and_finish(s, app, outputs, "desktop-run")
+    s.picture("desktop-run-finished")
+    before = mtimes(outputs)
+    s.key(box, "Return")
+    s.wait_gone(box)
+    s.wait_active(app.main)
+    time.sleep(1.5)
+    check(not s.windows_named(PROGRESS_TITLE), "a second run started")
+    check(mtimes(outputs) == before, "the outputs were written again")
+    s.key(app.main, "Escape")
+    app.wait_exit()
+
+
 SCENARIOS = {
     "problem_box": scenario_problem_box,
+    "rules_list_file_and_run": scenario_rules_list_file_and_run,
 }
 
 
