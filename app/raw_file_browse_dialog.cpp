@@ -10,6 +10,23 @@
 
 #include "app/input_paths.h"
 
+namespace {
+
+bool IsRawDataFile(const QFileInfo& info) {
+    return info.isDir() && HasRawExtension(info.fileName());
+}
+
+}  // namespace
+
+QIcon RawFileIconProvider::icon(const QFileInfo& info) const {
+    return IsRawDataFile(info) ? QFileIconProvider::icon(QAbstractFileIconProvider::File)
+                               : QFileIconProvider::icon(info);
+}
+
+QString RawFileIconProvider::type(const QFileInfo& info) const {
+    return IsRawDataFile(info) ? QStringLiteral("Raw Data File") : QFileIconProvider::type(info);
+}
+
 RawFileBrowseDialog::RawFileBrowseDialog(QWidget* parent, const QString& title,
                                          const QString& startDirectory)
     : QFileDialog(parent, title, startDirectory) {
@@ -22,6 +39,7 @@ RawFileBrowseDialog::RawFileBrowseDialog(QWidget* parent, const QString& title,
     // A raw data file is a directory, so the dialog lists directories; to the user they are
     // files.
     setFileMode(QFileDialog::Directory);
+    setIconProvider(&icons);
     setLabelText(QFileDialog::LookIn, QStringLiteral("Look in:"));
     setLabelText(QFileDialog::FileName, QStringLiteral("Raw data file:"));
     setLabelText(QFileDialog::FileType, QStringLiteral("Files of type:"));
@@ -48,7 +66,7 @@ QString RawFileBrowseDialog::ChosenPath() const {
 
 bool RawFileBrowseDialog::Pick(const QString& path) {
     const QFileInfo chosen(path);
-    if (path.isEmpty() || !chosen.isDir() || !HasRawExtension(chosen.fileName())) {
+    if (path.isEmpty() || !IsRawDataFile(chosen)) {
         return false;
     }
     picked = chosen.absoluteFilePath();

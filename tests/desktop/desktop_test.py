@@ -76,9 +76,11 @@ class Brevanto:
         os.makedirs(self.data)
         self.process = None
         self.main = None
+        # For a look under a debugger: BREVANTO_DESKTOP_WRAPPER="gdb -batch -ex run -ex bt --args"
+        self.wrapper = os.environ.get("BREVANTO_DESKTOP_WRAPPER", "").split()
 
     def start(self):
-        self.process = self.session.spawn([self.executable], cwd=self.session.home)
+        self.process = self.session.spawn(self.wrapper + [self.executable], cwd=self.session.home)
         self.main = self.session.wait_window(MAIN_TITLE)
         self.session.wait_active(self.main)
         return self.main
@@ -338,7 +340,84 @@ def scenario_rules_list_file_and_run(session, app):
     app.wait_exit()
 
 
+def highlighted_centre(s, window):
+    """The centre of the selection highlight (the selected row of a list) in `window`."""
+    width, height, pixels = s.grab_client(window)
+    xs, ys = [], []
+    for y in range(0, height, 2):
+        row = y * width * 3
+        for x in range(0, width, 2):
+            r, g, b = pixels[row + 3 * x], pixels[row + 3 * x + 1], pixels[row + 3 * x + 2]
+            if b > 150 and b - r > 90 and b - g > 30:
+                xs.append(x)
+                ys.append(y)
+    check(xs, "nothing is selected in %r" % window)
+    # The selected row is the widest highlighted stretch; its middle is safe to click.
+    row_y = max(set(ys), key=ys.count)
+    row_xs = [x for x, y in zip(xs, ys) if y == row_y]
+    return (min(row_xs) + max(row_xs)) / 2.0, row_y
+
+
+def select_in_browse_dialog(s, dialog, name):
+    """Types `name` into the file name field, which selects it in the list, and leaves the
+    field so that its completion goes away."""
+    s.key(dialog, "ctrl+a")
+    s.type_text(dialog, name)
+    s.key(dialog, "Tab")
+    time.sleep(0.3)
+    return highlighted_centre(s, dialog)
+
+
+def scenario_browse_dialog(session, app):
+    """Inputs by the browse dialog: a raw data file picked by a double-click, an ordinary
+    folder opened by a double-click and a raw data file in it picked with Return on Choose;
+    the run then finds both."""
+    s = session
+    app.synth("sample.raw", functions=1, scans=5, peaks=50)
+    os.makedirs(os.path.join(app.data, "more"))
+    app.synth(os.path.join("more", "inner.raw"), functions=1, scans=5, peaks=50)
+    app.set_last_directory(app.data + "/")
+    app.start()
+
+    click_control(s, app.main, MAIN, MAIN_ADD)
+    browse = s.wait_window("^Select Input Raw File$")
+    expect_in_front(s, browse, app.main)
+    x, y = select_in_browse_dialog(s, browse, "sample.raw")
+    s.picture("desktop-browse")
+    s.click(browse, x, y, repeat=2)
+    s.wait_gone(browse)
+    s.wait_active(app.main)
+    check(app.last_directory() == app.data + "/", "last directory %r" % app.last_directory())
+
+    click_control(s, app.main, MAIN, MAIN_ADD)
+    browse = s.wait_window("^Select Input Raw File$")
+    expect_in_front(s, browse, app.main)
+    x, y = select_in_browse_dialog(s, browse, "more")
+    s.click(browse, x, y, repeat=2)
+    time.sleep(0.5)
+    check(browse.alive(), "a double-click on an ordinary folder ended the dialog")
+    select_in_browse_dialog(s, browse, "inner.raw")
+    s.picture("desktop-browse-folder-opened")
+    s.key(browse, "Return")  # as Choose
+    s.wait_gone(browse)
+    s.wait_active(app.main)
+    more = os.path.join(app.data, "more") + "/"
+    check(app.last_directory() == more, "last directory %r" % app.last_directory())
+
+    app.add_rule(RULE)
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = message_box(s, "Finished", app.main)
+    outputs = [os.path.join(app.data, "sample_BRV.raw"), os.path.join(more, "inner_BRV.raw")]
+    for path in outputs:
+        check(os.path.isdir(path), "no output %r" % path)
+    click_ok(s, box)
+    s.wait_gone(box)
+    click_control(s, app.main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
 SCENARIOS = {
+    "browse_dialog": scenario_browse_dialog,
     "problem_box": scenario_problem_box,
     "rules_list_file_and_run": scenario_rules_list_file_and_run,
 }
