@@ -231,30 +231,34 @@ def check_decorations(s, main):
 
 
 def click_ok(s, box):
-    """Clicks the box's OK button, which lies at its bottom right corner."""
-    x, y = find_button(s, box, rightmost=True)
-    s.click(box, x, y)
+    """Clicks the OK button of a box that has no other button."""
+    buttons = find_buttons(s, box)
+    check(len(buttons) == 1, "%d buttons in %r" % (len(buttons), box))
+    s.click(box, *buttons[0])
 
 
-def find_button(s, window, rightmost=True):
-    """The centre of a push button in the bottom row of a message box, found in a picture of
-    the window: the rightmost (OK) or the one left of it (Show Details...)."""
+def find_buttons(s, window):
+    """The centres of the push buttons in the bottom row of a message box, left to right, found
+    in a picture of the window: the row near the bottom that crosses the most stretches that
+    differ from the background, and how far up each stretch goes."""
     width, height, pixels = s.grab_client(window)
     background = pixel(pixels, width, width - 2, height - 2)
-    # Scan up from the bottom for the first row that crosses a button (not background).
-    for y in range(height - 3, height // 2, -1):
+    best_y, best = None, []
+    for y in range(height - 3, max(height - 60, 0), -1):
         runs = runs_in_row(pixels, width, y, background)
-        if runs:
-            break
-    else:
-        raise Check("no button found in %r" % window)
-    # Button runs in that row, right to left; the middle of the button lies a few rows up.
-    runs.sort()
-    run = runs[-1] if rightmost else runs[-2]
-    top = y
-    while top > 0 and runs_cross(pixels, width, top - 1, run, background):
-        top -= 1
-    return ((run[0] + run[1]) / 2.0, (top + y) / 2.0)
+        if len(runs) > len(best):
+            best_y, best = y, runs
+    check(best, "no button found in %r" % window)
+    centres = []
+    for run in sorted(best):
+        top = best_y
+        while top > 0 and pixel(pixels, width, run[0], top - 1) != background:
+            top -= 1
+        bottom = best_y
+        while bottom < height - 1 and pixel(pixels, width, run[0], bottom + 1) != background:
+            bottom += 1
+        centres.append(((run[0] + run[1]) / 2.0, (top + bottom) / 2.0))
+    return centres
 
 
 def pixel(pixels, width, x, y):
@@ -263,21 +267,17 @@ def pixel(pixels, width, x, y):
 
 
 def runs_in_row(pixels, width, y, background):
-    """Stretches of that row that differ from the background, at least 20 pixels long."""
+    """Stretches of that row that differ from the background, at least 40 pixels long."""
     runs, start = [], None
     for x in range(width):
         differs = pixel(pixels, width, x, y) != background
         if differs and start is None:
             start = x
         elif not differs and start is not None:
-            if x - start >= 20:
+            if x - start >= 40:
                 runs.append((start, x - 1))
             start = None
     return runs
-
-
-def runs_cross(pixels, width, y, run, background):
-    return pixel(pixels, width, run[0], y) != background
 
 
 def wait_progress_and_finish(s, app, outputs, picture):
@@ -416,7 +416,46 @@ def scenario_browse_dialog(session, app):
     app.wait_exit()
 
 
+def scenario_failing_run_details(session, app):
+    """A run that fails on its second input: the "Finished" box in front, its details read
+    through Show Details..., answered by Escape; the window manager's close then ends the
+    program. The list file names its inputs relative to its own folder, one of them with a
+    byte that is no UTF-8, which must reach the run unchanged."""
+    s = session
+    odd = b"caf\xe9.raw"  # Latin-1 e acute: not UTF-8
+    app.synth(odd, functions=1, scans=5, peaks=50)
+    list_file = os.path.join(app.data, "lists.txt")
+    with open(list_file, "wb") as f:
+        f.write(b"missing.raw\n" + odd + b"\n")
+    app.start()
+    app.add_rule(RULE)
+    app.add_list_file(list_file)
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = message_box(s, "Finished", app.main)
+    # The top item, the odd name, ran first and its output has the very same bytes.
+    data = app.data.encode()
+    check(os.path.isdir(os.path.join(data, b"caf\xe9_BRV.raw")),
+          "no output for the odd name: %r" % os.listdir(data))
+    check(not os.path.exists(os.path.join(data, b"missing_BRV.raw")), "missing.raw ran")
+    _, _, _, height = box.geometry()
+    s.picture("desktop-failed-run")
+    buttons = find_buttons(s, box)
+    check(len(buttons) == 2, "%d buttons in the failure box" % len(buttons))
+    s.click(box, *buttons[-1])  # Show Details..., right of OK
+    wait_until("the details to open", lambda: box.geometry()[3] > height + 40, timeout=10)
+    s.wait_active(box)
+    s.picture("desktop-failed-run-details")
+    s.key(box, "Escape")
+    s.wait_gone(box)
+    s.wait_active(app.main)
+    check(not s.windows_named(PROGRESS_TITLE) and not s.windows_named("^Finished$"),
+          "Escape reached the main dialog")
+    s.key(app.main, "alt+F4")
+    app.wait_exit()
+
+
 SCENARIOS = {
+    "failing_run_details": scenario_failing_run_details,
     "browse_dialog": scenario_browse_dialog,
     "problem_box": scenario_problem_box,
     "rules_list_file_and_run": scenario_rules_list_file_and_run,
