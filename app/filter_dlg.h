@@ -34,6 +34,9 @@ class CFilterDlg : public TemplateDialog {
     explicit CFilterDlg(QWidget* parent = nullptr);
     ~CFilterDlg() override;
 
+    // The items' paths from top to bottom, byte for byte as they go to the run.
+    std::vector<std::string> InputPaths() const;
+
   protected:
     void DoDataExchange(DataExchange& dx) override;
     bool OnInitDialog() override;
@@ -59,8 +62,6 @@ class CFilterDlg : public TemplateDialog {
     // New paths go to the top, so the newest is processed first. The item keeps the path's
     // bytes for the run; its text is only for showing.
     void InsertAtTop(const std::string& nativePath);
-    // The items' paths from top to bottom, as they go to the run.
-    std::vector<std::string> InputPaths() const;
     // A run is in progress or a window of the program is modal over this one.
     bool Busy() const;
     // A drop is handled once it has ended, so the source is not kept waiting while its

@@ -64,13 +64,15 @@ class BatchRunTest : public QObject {
         QCOMPARE(shown.text, QStringLiteral("All files have been processed successfully."));
         QCOMPARE(shown.caption, QStringLiteral("Finished"));
         QCOMPARE(shown.icon, QMessageBox::Information);
-        QVERIFY(!shown.hasOwner);
+        // In front of the dialog and modal, so that nothing behind it takes its keys.
+        QVERIFY(shown.hasOwner);
+        QVERIFY(shown.modal);
         QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(shown.detailedText.isEmpty());
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("first_F.raw"))));
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("second_F.raw"))));
 
-        // The progress dialog: modeless, without parent, under the wait cursor, its text the
+        // The progress dialog: over the main dialog and modal, under the wait cursor, its text the
         // current input; once the input's header is read its bar runs from 0 to the input's
         // function count, one step per function.
         const QList<ProgressSample>& samples = progress->Samples();
@@ -78,8 +80,9 @@ class BatchRunTest : public QObject {
         QCOMPARE(progress->FilesShown(), (QStringList{"Static", second, first}));
         for (const ProgressSample& sample : samples) {
             QCOMPARE(sample.caption, QStringLiteral("Processing files, please wait..."));
-            QVERIFY(!sample.hasParent);
-            QVERIFY(!sample.modal);
+            // In front of the main dialog, which takes no input while the run lasts.
+            QVERIFY(sample.hasParent);
+            QVERIFY(sample.modal);
             QVERIFY(sample.waitCursor);
             QCOMPARE(sample.minimum, 0);
             QVERIFY(sample.value >= 0 && sample.value <= sample.maximum);
@@ -138,7 +141,9 @@ class BatchRunTest : public QObject {
         QCOMPARE(shown.text, QStringLiteral("There was an error during processing."));
         QCOMPARE(shown.caption, QStringLiteral("Finished"));
         QCOMPARE(shown.icon, QMessageBox::Critical);
-        QVERIFY(!shown.hasOwner);
+        // In front of the dialog and modal, so that nothing behind it takes its keys.
+        QVERIFY(shown.hasOwner);
+        QVERIFY(shown.modal);
         QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY2(shown.detailedText.contains(missing), qPrintable(shown.detailedText));
         QVERIFY2(shown.detailedText.contains(QStringLiteral("RawReadOpen")),
