@@ -2,8 +2,13 @@
 // of the inputs, empty items, and the one message at the end.
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 #include <utility>
@@ -11,6 +16,7 @@
 #include "app/filter_dlg.h"
 #include "app/left_control_key.h"
 #include "app/list_file_dialog.h"
+#include "app/progress_dlg.h"
 #include "app_test_support.h"
 #include "rawio/raw_api.h"
 
@@ -120,6 +126,57 @@ class BatchRunTest : public QObject {
                  (QStringList{"All files have been processed successfully.",
                               "All files have been processed successfully."}));
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("first_F.raw"))));
+    }
+
+    // Regression: the run lets window events through to paint its progress, and through them
+    // a second Process, a drop, Edit... or Add... could reach the dialog in the middle of the
+    // run. None of them does anything now until the run has ended.
+    void nothingStartsDuringARun() {
+        const QString input = scope->PathIn(QStringLiteral("busy.raw"));
+        MakeAcquisition(input, 3);
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DropPaths(dialog, {input});
+        AddRuleThroughDialogs(dialog, kRule);
+        SetLeftControlProbe([] { return true; });
+        SetListFileChooser([](QWidget*, const QString&) -> QString {
+            QTest::qFail("the list-file dialog opened during the run", __FILE__, __LINE__);
+            return QString();
+        });
+
+        int tries = 0;
+        bool dragTaken = false;
+        QTimer during;
+        during.setInterval(0);
+        QObject::connect(&during, &QTimer::timeout, [&] {
+            auto* progress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+            if (progress == nullptr || tries > 0) {
+                return;
+            }
+            ++tries;
+            for (const char* button : {"IDC_PROCESS", "IDC_EDIT_PARAMETERS", "IDC_ADD"}) {
+                dialog.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            }
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(scope->PathIn(QStringLiteral("late.raw")))});
+            QDragEnterEvent enter(dialog.rect().center(), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &enter);
+            dragTaken = enter.isAccepted();
+            QDropEvent drop(QPointF(dialog.rect().center()), Qt::CopyAction, &data, Qt::LeftButton,
+                            Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &drop);
+        });
+        during.start();
+        ClickButton(dialog, QStringLiteral("IDC_PROCESS"));
+        during.stop();
+        QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+
+        QCOMPARE(tries, 1);
+        QVERIFY(!dragTaken);
+        QCOMPARE(scope->Messages().Texts(),
+                 QStringList{"All files have been processed successfully."});
+        QCOMPARE(ListTexts(dialog), QStringList{input});
     }
 
     // The failing input, the operation and the library's words go into the details; the
