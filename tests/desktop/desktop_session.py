@@ -123,6 +123,11 @@ class DesktopSession:
                     "XDG_RUNTIME_DIR": self.runtime, "QT_QPA_PLATFORM": "xcb",
                     "LC_ALL": "C.UTF-8", "QT_ACCESSIBILITY": "0",
                     "NO_AT_BRIDGE": "1"})
+        # A sanitizer build of the program is told about the system libraries' own leaks.
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                    "lsan_suppressions.txt")
+        env["LSAN_OPTIONS"] = ":".join(
+            filter(None, [env.get("LSAN_OPTIONS"), "suppressions=" + suppressions]))
         self.env = env
 
     def _start_window_manager(self):
