@@ -7,7 +7,8 @@ comes from the window manager (stacking order, active window, keyboard focus, tr
 allowed actions) and from the files the program writes (outputs, their modification times, the
 profile).
 
-    desktop_test.py --brevanto PATH --raw-tool PATH [--pictures DIR] [SCENARIO...]
+    desktop_test.py --brevanto PATH --raw-tool PATH [--drag-source PATH] [--pictures DIR]
+                    [SCENARIO...]
 
 With --pictures, a PNG of each state goes into DIR (the screen, so decorations show).
 """
@@ -68,10 +69,11 @@ def click_control(session, window, template, rect, repeat=1):
 class Brevanto:
     """The program under test in one session."""
 
-    def __init__(self, session, executable, raw_tool):
+    def __init__(self, session, executable, raw_tool, drag_source=None):
         self.session = session
         self.executable = executable
         self.raw_tool = raw_tool
+        self.drag_source = drag_source
         self.data = os.path.join(session.home, "data")
         os.makedirs(self.data)
         self.process = None
@@ -468,7 +470,63 @@ def scenario_failing_run_details(session, app):
     app.wait_exit()
 
 
+def drag_onto(s, app, drag_source, paths):
+    """Drags `paths` from a file manager's stand-in onto the middle of the main dialog."""
+    source_process = s.spawn([drag_source] + paths)
+    source = s.wait_window("^Drag Source$")
+    s.wait_active(source)
+    sx, sy, swidth, sheight = source.geometry()
+    start = (sx + swidth // 2, sy + sheight // 2)
+    s.xdotool("mousemove", *start)
+    s.xdotool("mousedown", 1)
+    x, y, width, height = app.main.geometry()
+    end = (x + width // 2, y + height // 2)
+    # A drag follows the pointer; the target only hears of it through motion, and the drop
+    # counts where the target last said it would take it.
+    for step in range(1, 21):
+        s.xdotool("mousemove", int(start[0] + (end[0] - start[0]) * step / 20),
+                  int(start[1] + (end[1] - start[1]) * step / 20))
+        time.sleep(0.05)
+    for wiggle in (1, -1, 1, -1):
+        s.xdotool("mousemove_relative", "--", wiggle * 3, 0)
+        time.sleep(0.1)
+    s.xdotool("mouseup", 1)
+    source_process.wait(timeout=20)
+
+
+def scenario_drop_with_rejected_names(session, app):
+    """A drop from a file manager of four names, two of them no raw data file: one warning for
+    each rejected name, each answered by Return, and both raw data files added (the run finds
+    them, one with a name that is no UTF-8)."""
+    s = session
+    odd = b"caf\xe9.raw"
+    paths = [app.synth("first.raw", functions=1, scans=5, peaks=50), b"/tmp/notes.txt",
+             app.synth(odd, functions=1, scans=5, peaks=50), b"/tmp/report.doc"]
+    app.start()
+    drag_onto(s, app, app.drag_source, paths)
+    for warning in range(2):
+        box = message_box(s, "Problem", app.main)
+        if warning == 0:
+            s.picture("desktop-drop-warning")
+        s.key(box, "Return")
+        s.wait_gone(box)
+    s.wait_active(app.main)
+    time.sleep(0.3)
+    check(not s.windows_named("^Problem$"), "a third warning")
+    app.add_rule(RULE)
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = message_box(s, "Finished", app.main)
+    data = app.data.encode()
+    for output in (b"first_BRV.raw", b"caf\xe9_BRV.raw"):
+        check(os.path.isdir(os.path.join(data, output)), "no %r: %r" % (output, os.listdir(data)))
+    s.key(box, "Return")
+    s.wait_gone(box)
+    click_control(s, app.main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
 SCENARIOS = {
+    "drop_with_rejected_names": scenario_drop_with_rejected_names,
     "failing_run_details": scenario_failing_run_details,
     "browse_dialog": scenario_browse_dialog,
     "problem_box": scenario_problem_box,
@@ -480,18 +538,22 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--brevanto", required=True)
     parser.add_argument("--raw-tool", required=True)
+    parser.add_argument("--drag-source", help="the file manager's stand-in, for drops")
     parser.add_argument("--pictures")
     parser.add_argument("scenarios", nargs="*")
     args = parser.parse_args()
     args.brevanto = os.path.abspath(args.brevanto)
     args.raw_tool = os.path.abspath(args.raw_tool)
+    if args.drag_source:
+        args.drag_source = os.path.abspath(args.drag_source)
     names = args.scenarios or list(SCENARIOS)
     failed = []
     for name in names:
         started = time.monotonic()
         try:
             with DesktopSession(pictures=args.pictures) as session:
-                SCENARIOS[name](session, Brevanto(session, args.brevanto, args.raw_tool))
+                SCENARIOS[name](session, Brevanto(session, args.brevanto, args.raw_tool,
+                                                  args.drag_source))
             print("PASS %s (%.1f s)" % (name, time.monotonic() - started))
         except (Check, DesktopError, Exception):
             traceback.print_exc()
