@@ -248,6 +248,20 @@ class DesktopSession:
                               timeout=DEFAULT_TIMEOUT, check=True).stdout
         return parse_ppm(data)
 
+    def grab_settled(self, window, timeout=5.0):
+        """A picture of `window`'s client area once two pictures in a row are the same: a
+        window can be on the screen a moment before it is fully painted."""
+        previous = self.grab_client(window)
+        deadline = time.monotonic() + timeout
+        while True:
+            time.sleep(0.1)
+            current = self.grab_client(window)
+            if current == previous:
+                return current
+            if time.monotonic() > deadline:
+                raise DesktopError("%r kept changing" % window)
+            previous = current
+
     def frame_of(self, window):
         """The window manager's frame around a client window (the client when there is none)."""
         out = self.run(["xwininfo", "-tree", "-id", str(window.id)], check=False)

@@ -171,6 +171,10 @@ class Brevanto:
         expect_in_front(s, dialog, self.main)
         s.key(dialog, "ctrl+a")
         s.type_text(dialog, list_path)
+        # Out of the name field first: its completion list, when it shows, would take the
+        # Return. The default button (Open) takes it then.
+        time.sleep(0.3)
+        s.key(dialog, "Tab")
         s.key(dialog, "Return")
         s.wait_gone(dialog)
         s.wait_active(self.main)
@@ -254,7 +258,7 @@ def find_buttons(s, window):
     """The centres of the push buttons in the bottom row of a message box, left to right, found
     in a picture of the window: the row near the bottom that crosses the most stretches that
     differ from the background, and how far up each stretch goes."""
-    width, height, pixels = s.grab_client(window)
+    width, height, pixels = s.grab_settled(window)
     background = pixel(pixels, width, width - 2, height - 2)
     best_y, best = None, []
     for y in range(height - 3, max(height - 60, 0), -1):
@@ -358,7 +362,7 @@ def scenario_rules_list_file_and_run(session, app):
 
 def highlighted_centre(s, window):
     """The centre of the selection highlight (the selected row of a list) in `window`."""
-    width, height, pixels = s.grab_client(window)
+    width, height, pixels = s.grab_settled(window)
     xs, ys = [], []
     for y in range(0, height, 2):
         row = y * width * 3
