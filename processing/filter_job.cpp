@@ -145,9 +145,10 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
             std::make_unique<std::uint8_t[]>(std::size_t{functionCount} * kFunctionRecordSize);
         const CopyContext context{ops, handles.read, handles.create, *massRangeList,
                                   headerBlock.data()};
-        for (std::uint16_t j = 1; j <= functionCount; ++j) {
+        // A counter as wide as the count would wrap after the library's largest count, 65535.
+        for (std::uint32_t j = 1; j <= functionCount; ++j) {
             FunctionSummary functionSummary;
-            if (!CopyFunction(context, j,
+            if (!CopyFunction(context, static_cast<std::int32_t>(j),
                               functionTable.get() + std::size_t{j - 1u} * kFunctionRecordSize,
                               functionSummary, failure)) {
                 return false;

@@ -238,6 +238,37 @@ TEST_F(FilterJobTest, ZeroFunctionsNoAnalogNoHistory) {
     EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "file e.raw", "range 0", "hide"}));
 }
 
+// Regression: the function loop counted in 16 bits, so at the library's largest function
+// count, 65,535, the counter wrapped to 0 after the last function and the run failed there.
+TEST_F(FilterJobTest, EveryFunctionCountTheLibraryAllowsIsCopied) {
+    for (const std::uint32_t count : {65534u, 65535u}) {
+        FakeRawLibrary fake;
+        FakeInput in;
+        in.hasAnalog = false;
+        FakeFunction empty = MakeFakeFunction(0, 0, 1);
+        empty.hasStats = false;
+        empty.hasEE = false;
+        in.functions.assign(count, empty);
+        fake.inputs["many.raw"] = std::move(in);
+        CFilterJob job(&rules, FakeRawLibrary::Ops());
+        job.SetFileList("many.raw");
+        job.SetSuffix("_BRV");
+        RecordingProgress progress;
+        job.SetProgress(&progress);
+        ASSERT_TRUE(job.Run()) << count << ": " << job.GetFailure().Describe();
+        ASSERT_EQ(job.GetSummaries().size(), 1u);
+        const std::vector<FunctionSummary>& functions = job.GetSummaries()[0].functions;
+        ASSERT_EQ(functions.size(), count);
+        EXPECT_EQ(functions.front().function, 1);
+        EXPECT_EQ(functions.back().function, static_cast<std::int32_t>(count));
+        EXPECT_EQ(std::count(progress.events.begin(), progress.events.end(), "step"),
+                  static_cast<std::ptrdiff_t>(count));
+        EXPECT_EQ(fake.outputs["many_BRV.raw"].functionTable.size(),
+                  std::size_t{count} * kFunctionRecordSize);
+        EXPECT_TRUE(fake.outputs["many_BRV.raw"].closed);
+    }
+}
+
 TEST_F(FilterJobTest, FileListSplitting) {
     struct Case {
         std::string joined;
