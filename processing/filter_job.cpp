@@ -79,6 +79,27 @@ void CFilterJob::SetProgress(RunProgress* newProgress) {
     progress = newProgress != nullptr ? newProgress : &noProgress;
 }
 
+void CFilterJob::SetFormatRoute(const FormatRoute* route) {
+    formatRoute = route;
+}
+
+bool CFilterJob::ProcessOtherFormat(const std::string& item) {
+    FileSummary summary;
+    summary.input = item;
+    summary.output = formatRoute->OutputPath(item, suffix);
+    const std::string refusal = CheckOutputPath(item, summary.output);
+    if (!refusal.empty()) {
+        failure.operation = "output path " + summary.output;
+        failure.text = refusal;
+        return false;
+    }
+    if (!formatRoute->Filter(item, summary.output, *massRangeList, *progress, summary, failure)) {
+        return false;
+    }
+    summaries.push_back(std::move(summary));
+    return true;
+}
+
 std::string CFilterJob::GetFileList() const {
     std::string joined;
     for (std::size_t i = 0; i < fileList.size(); ++i) {
@@ -106,6 +127,9 @@ bool CFilterJob::Run() {
 }
 
 bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock) {
+    if (formatRoute != nullptr && formatRoute->Takes(item)) {
+        return ProcessOtherFormat(item);
+    }
     FileSummary summary;
     summary.input = item;
     // "x.raw/", as shell completion writes it, names x.raw.
