@@ -83,7 +83,6 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
                           std::string& error, const OpenFormatOptions& options) {
     NullProgress noProgress;
     RunProgress& shown = progress != nullptr ? *progress : noProgress;
-    shown.SetCurrentFile(input);
     summary = FileSummary{input, output, {}};
 
     const std::string refused = CheckOutputPath(input, output);
