@@ -16,6 +16,7 @@ With --pictures, a PNG of each state goes into DIR (the screen, so decorations s
 import argparse
 import configparser
 import os
+import signal
 import sys
 import time
 import traceback
@@ -546,6 +547,9 @@ def main():
     parser.add_argument("--pictures")
     parser.add_argument("scenarios", nargs="*")
     args = parser.parse_args()
+    # A test runner's timeout ends the script with SIGTERM: unwinding then closes the session,
+    # so no X server, window manager or program outlives it.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     args.brevanto = os.path.abspath(args.brevanto)
     args.raw_tool = os.path.abspath(args.raw_tool)
     if args.drag_source:
