@@ -16,6 +16,7 @@ With --pictures, a PNG of each state goes into DIR (the screen, so decorations s
 import argparse
 import configparser
 import os
+import signal
 import sys
 import time
 import traceback
@@ -113,7 +114,7 @@ class Brevanto:
         chose it has gone, so it may come a moment after the main dialog is active again)."""
         try:
             wait_until("the last directory %r" % directory,
-                       lambda: self.last_directory() == directory, timeout=5)
+                       lambda: self.last_directory() == directory, timeout=15)
         except DesktopError:
             raise Check("last directory %r, not %r" % (self.last_directory(), directory))
 
@@ -121,7 +122,7 @@ class Brevanto:
         with open(self.profile_path(), "w") as profile:
             profile.write("[Application%%20Data]\nLast%%20Used%%20Directory=%s\n" % directory)
 
-    def wait_exit(self, timeout=20):
+    def wait_exit(self, timeout=45):
         try:
             self.process.wait(timeout=timeout)
         except Exception:
@@ -184,7 +185,7 @@ def expect_in_front(session, window, owner):
     """`window` is on top of the stacking order, active, has the keyboard focus, and belongs to
     `owner` (its transient owner, which the window manager keeps it above)."""
     session.wait_active(window)
-    wait_until("%r on top" % window, lambda: session.on_top(window), timeout=5)
+    wait_until("%r on top" % window, lambda: session.on_top(window), timeout=15)
     transient = window.prop("WM_TRANSIENT_FOR")
     check(("0x%x" % owner.id) in transient, "%r is not transient for %r: %s" % (window, owner,
                                                                                   transient))
@@ -300,7 +301,7 @@ def runs_in_row(pixels, width, y, background):
 def wait_progress_and_finish(s, app, outputs, picture):
     """Follows a run from its progress window to its "Finished" box: the progress window is in
     front of the main dialog the whole time and paints its steps. Returns the box."""
-    progress = s.wait_window(PROGRESS_TITLE, timeout=30)
+    progress = s.wait_window(PROGRESS_TITLE)
     expect_in_front(s, progress, app.main)
     pictures, stacks = [], []
     while progress.alive():
@@ -462,7 +463,7 @@ def scenario_failing_run_details(session, app):
     buttons = find_buttons(s, box)
     check(len(buttons) == 2, "%d buttons in the failure box" % len(buttons))
     s.click(box, *buttons[-1])  # Show Details..., right of OK
-    wait_until("the details to open", lambda: box.geometry()[3] > height + 40, timeout=10)
+    wait_until("the details to open", lambda: box.geometry()[3] > height + 40, timeout=20)
     s.wait_active(box)
     s.picture("desktop-failed-run-details")
     s.key(box, "Escape")
@@ -546,6 +547,9 @@ def main():
     parser.add_argument("--pictures")
     parser.add_argument("scenarios", nargs="*")
     args = parser.parse_args()
+    # A test runner's timeout ends the script with SIGTERM: unwinding then closes the session,
+    # so no X server, window manager or program outlives it.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     args.brevanto = os.path.abspath(args.brevanto)
     args.raw_tool = os.path.abspath(args.raw_tool)
     if args.drag_source:
