@@ -353,10 +353,10 @@ def normalize_mzml_head(tokens, levels, other_blocks, groups, is_output, other_t
 def check_mzml_tail(data, text, tokens, tail, prefix):
     p = re.escape(prefix)
     match = re.fullmatch(
-        rf"\n<{p}indexList count=\"(\d+)\">\n((?:  <{p}index name=\"\w+\">\n"
-        rf"(?:    <{p}offset idRef=\"[^\"]*\">\d+</{p}offset>\n)*  </{p}index>\n)+)"
-        rf"</{p}indexList>\n<{p}indexListOffset>(\d+)</{p}indexListOffset>\n"
-        rf"<{p}fileChecksum>([0-9a-f]{{40}})</{p}fileChecksum>\n",
+        rf"\r?\n<{p}indexList count=\"(\d+)\">\r?\n((?:  <{p}index name=\"\w+\">\r?\n"
+        rf"(?:    <{p}offset idRef=\"[^\"]*\">\d+</{p}offset>\r?\n)*  </{p}index>\r?\n)+)"
+        rf"</{p}indexList>\r?\n<{p}indexListOffset>(\d+)</{p}indexListOffset>\r?\n"
+        rf"<{p}fileChecksum>([0-9a-f]{{40}})</{p}fileChecksum>\r?\n",
         tail,
     )
     if not match:
@@ -364,7 +364,7 @@ def check_mzml_tail(data, text, tokens, tail, prefix):
     list_offset = int(match.group(3))
     if not text.startswith(f"<{prefix}indexList ", list_offset):
         raise Mismatch(f"indexListOffset {list_offset} does not lead to <indexList>")
-    indexes = re.findall(rf"  <{p}index name=\"(\w+)\">\n((?:    <{p}offset[^\n]*\n)*)", tail)
+    indexes = re.findall(rf"  <{p}index name=\"(\w+)\">\r?\n((?:    <{p}offset[^\n]*\n)*)", tail)
     if match.group(1) != str(len(indexes)):
         raise Mismatch(f"indexList count=\"{match.group(1)}\" but {len(indexes)} indexes")
     for kind, body in indexes:
@@ -406,7 +406,7 @@ def compare_mzml(in_data, out_data, levels, rules):
     indexed = any(t.opens("indexedmzML") for t in a_head)
     if not indexed:
         wrap = [i for i, t in enumerate(b_head) if t.opens("indexedmzML")]
-        if len(wrap) != 1 or not b_head[wrap[0] + 1].text == "\n" or \
+        if len(wrap) != 1 or b_head[wrap[0] + 1].text not in ("\n", "\r\n") or \
                 not b_head[wrap[0] + 2].opens("mzML"):
             raise Mismatch("a plain input's output does not start <indexedmzML> before <mzML>")
         b_head = b_head[:wrap[0]] + b_head[wrap[0] + 2:]
@@ -510,9 +510,9 @@ def compare_mzxml(in_data, out_data, levels, rules):
     p = re.escape(prefix)
     tail = "".join(t.text for t in b[b_end:b_close])
     match = re.fullmatch(
-        rf"\n<{p}index name=\"scan\">\n((?:<{p}offset id=\"[^\"]*\">\d+</{p}offset>\n)*)"
-        rf"</{p}index>\n<{p}indexOffset>(\d+)</{p}indexOffset>\n<{p}sha1>([0-9a-f]{{40}})"
-        rf"</{p}sha1>\n",
+        rf"\r?\n<{p}index name=\"scan\">\r?\n((?:<{p}offset id=\"[^\"]*\">\d+</{p}offset>\r?\n)*)"
+        rf"</{p}index>\r?\n<{p}indexOffset>(\d+)</{p}indexOffset>\r?\n<{p}sha1>([0-9a-f]{{40}})"
+        rf"</{p}sha1>\r?\n",
         tail,
     )
     if not match:
