@@ -241,17 +241,30 @@ bool MarkupScanner::TrySkipArrayText() {
         }
         HashUpTo(std::min(fed_, handler_->HoldFrom()));
         window_.Discard(std::min<std::uint64_t>({fed_, handler_->HoldFrom(), hashedTo_}));
-        std::string error;
-        if (!window_.Fill(source_, error)) {
-            Fail(error == "" ? "cannot read" : error);
+        if (!FillWindow()) {
             return false;
         }
     }
 }
 
+bool MarkupScanner::FillWindow() {
+    std::string error;
+    if (window_.Fill(source_, error)) {
+        return true;
+    }
+    if (error.rfind(path_ + ": ", 0) != 0) {
+        // Not the source's own message: the window is full.
+        const std::string holding = handler_->Holding();
+        error = (holding.empty() ? std::string() : holding + ": ") + error + " (from byte " +
+                std::to_string(window_.Base()) + ")";
+    }
+    Fail(error);
+    return false;
+}
+
 bool MarkupScanner::Run(MarkupHandler& handler, std::string& error) {
     handler_ = &handler;
-    bool ok = window_.Fill(source_, failure_);
+    bool ok = FillWindow();
     if (ok && window_.End() >= 2) {
         const auto b0 = static_cast<unsigned char>(*window_.At(0));
         const auto b1 = static_cast<unsigned char>(*window_.At(1));
@@ -305,7 +318,7 @@ bool MarkupScanner::Run(MarkupHandler& handler, std::string& error) {
         }
         HashUpTo(std::min(fed_, handler_->HoldFrom()));
         window_.Discard(std::min<std::uint64_t>({fed_, handler_->HoldFrom(), hashedTo_}));
-        if (!window_.Fill(source_, failure_)) {
+        if (!FillWindow()) {
             ok = false;
         }
     }

@@ -47,6 +47,8 @@ public:
     virtual void OnArrayText(std::uint64_t begin, std::uint64_t end) = 0;
     // The first input offset the handler still needs; the window keeps everything from there.
     virtual std::uint64_t HoldFrom() const = 0;
+    // What is being held, for messages ("spectrum \"scan=3\""); empty when nothing is.
+    virtual std::string Holding() const { return {}; }
 };
 
 class MarkupScanner {
@@ -86,6 +88,7 @@ private:
     struct Callbacks;
     bool Feed(std::uint64_t to, bool final);
     bool TrySkipArrayText();
+    bool FillWindow();
     void HashUpTo(std::uint64_t offset);
 
     ByteSource& source_;

@@ -1022,3 +1022,9 @@ bool MzmlPass::Finish(std::string& error) {
     }
     return true;
 }
+
+std::string MzmlPass::Holding() const {
+    if (inSpectrum_) return "spectrum \"" + spectrumId_ + "\"";
+    if (inHead_) return "the file's header (up to <run>)";
+    return {};
+}

@@ -586,3 +586,9 @@ bool MzxmlPass::Finish(std::string& error) {
     }
     return true;
 }
+
+std::string MzxmlPass::Holding() const {
+    if (!scans_.empty()) return "scan " + scans_.back().num;
+    if (inHead_) return "the file's header (up to the first scan)";
+    return {};
+}

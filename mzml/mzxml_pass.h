@@ -24,6 +24,7 @@ public:
     void OnText(std::string_view text) override;
     void OnArrayText(std::uint64_t begin, std::uint64_t end) override;
     std::uint64_t HoldFrom() const override { return hold_; }
+    std::string Holding() const override;
 
     bool Finish(std::string& error);
 
