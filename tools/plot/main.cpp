@@ -1,6 +1,7 @@
 // brevanto-plot: draws the mass defect of an acquisition's peaks with the rule windows.
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -10,6 +11,8 @@
 #include "tools/plot/plot_options.h"
 
 namespace {
+
+constexpr int kCellPixels = 2;
 
 // Qt's own chatter about a session it does not need (no runtime directory on a server) is no
 // diagnostic of the plot; everything else Qt says still reaches standard error.
@@ -44,8 +47,10 @@ int main(int argc, char** argv) {
     request.path = options.input;
     request.function = options.function;
     request.rules = options.rules;
-    request.grid.columns = area.width();
-    request.grid.rows = area.height();
+    // Cells of two by two pixels: a lone peak stays visible, and a 40 mDa window is still
+    // some twenty cells high at the default size.
+    request.grid.columns = std::max(area.width() / kCellPixels, 1);
+    request.grid.rows = std::max(area.height() / kCellPixels, 1);
     if (options.mass) {
         request.grid.massLow = options.mass->first;
         request.grid.massHigh = options.mass->second;
