@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -24,18 +25,21 @@ MassDefectHistogram::MassDefectHistogram(const HistogramSettings& settings,
         massLow_ = 0.0;
         massHigh_ = kFirstAutoMass;
     }
-    const auto cells = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
-    kept_.assign(cells, 0.0);
-    dropped_.assign(cells, 0.0);
+    columnScale_ = columns_ / (massHigh_ - massLow_);
+    cells_.assign(2 * static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), 0.0);
+}
+
+std::size_t MassDefectHistogram::CellIndex(int column, int row) const {
+    return 2 * (static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                static_cast<std::size_t>(column));
 }
 
 int MassDefectHistogram::ColumnOf(double mass) const {
     if (!(mass >= massLow_ && mass < massHigh_)) {
         return -1;
     }
-    const double width = (massHigh_ - massLow_) / columns_;
     // A mass just below the top can round onto the next column.
-    return std::min(static_cast<int>((mass - massLow_) / width), columns_ - 1);
+    return std::min(static_cast<int>((mass - massLow_) * columnScale_), columns_ - 1);
 }
 
 int MassDefectHistogram::RowOf(double defect) const {
@@ -49,24 +53,21 @@ double MassDefectHistogram::Kept(int column, int row) const {
     if (column < 0 || column >= columns_ || row < 0 || row >= rows_) {
         return 0.0;
     }
-    return kept_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                 static_cast<std::size_t>(column)];
+    return cells_[CellIndex(column, row)];
 }
 
 double MassDefectHistogram::Dropped(int column, int row) const {
     if (column < 0 || column >= columns_ || row < 0 || row >= rows_) {
         return 0.0;
     }
-    return dropped_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                    static_cast<std::size_t>(column)];
+    return cells_[CellIndex(column, row) + 1];
 }
 
 double MassDefectHistogram::LargestCell() const {
     double largest = 0.0;
-    for (double v : kept_)
+    for (double v : cells_) {
         largest = std::max(largest, v);
-    for (double v : dropped_)
-        largest = std::max(largest, v);
+    }
     return largest;
 }
 
@@ -74,49 +75,45 @@ void MassDefectHistogram::WidenTo(double mass) {
     while (mass >= massHigh_ && massHigh_ * 2.0 <= kMaxAutoMass) {
         // Column c of the doubled axis covers columns 2c and 2c + 1 of the old one exactly,
         // because the axis starts at 0.
-        for (std::vector<double>* grid : {&kept_, &dropped_}) {
-            for (int r = 0; r < rows_; ++r) {
-                double* row =
-                    grid->data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_);
-                for (int c = 0; c < columns_; ++c) {
-                    const int from = 2 * c;
+        for (int r = 0; r < rows_; ++r) {
+            double* row = cells_.data() + CellIndex(0, r);
+            for (int c = 0; c < columns_; ++c) {
+                for (int k = 0; k < 2; ++k) {
                     double sum = 0.0;
-                    if (from < columns_)
-                        sum += row[from];
-                    if (from + 1 < columns_)
-                        sum += row[from + 1];
-                    row[c] = sum;
+                    if (2 * c < columns_)
+                        sum += row[2 * (2 * c) + k];
+                    if (2 * c + 1 < columns_)
+                        sum += row[2 * (2 * c + 1) + k];
+                    row[2 * c + k] = sum;
                 }
             }
         }
         massHigh_ *= 2.0;
+        columnScale_ = columns_ / (massHigh_ - massLow_);
     }
-}
-
-void MassDefectHistogram::Bin(double mass, double y, double weight, bool kept) {
-    if (autoMass_ && mass >= massHigh_) {
-        WidenTo(mass);
-    }
-    const int column = ColumnOf(mass);
-    const int row = RowOf(y);
-    if (column < 0 || row < 0) {
-        return;
-    }
-    const std::size_t cell = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                             static_cast<std::size_t>(column);
-    (kept ? kept_ : dropped_)[cell] += weight;
-    if (peaksBinned_ == 0) {
-        lowestMass_ = mass;
-        highestMass_ = mass;
-    } else {
-        lowestMass_ = std::min(lowestMass_, mass);
-        highestMass_ = std::max(highestMass_, mass);
-    }
-    ++peaksBinned_;
 }
 
 void MassDefectHistogram::Add(const float* masses, const double* intensities, std::uint32_t n) {
+    if (autoMass_) {
+        // Widening first, once per call, keeps the loop below free of it.
+        float highest = 0.0f;
+        for (std::uint32_t p = 0; p < n; ++p) {
+            highest = masses[p] > highest ? masses[p] : highest;  // NaN never wins
+        }
+        if (static_cast<double>(highest) >= massHigh_) {
+            WidenTo(static_cast<double>(highest));
+        }
+    }
     const bool keepAll = filter_.Empty();
+    const bool byIntensity = weight_ == PeakWeight::kIntensity && intensities != nullptr;
+    const double low = massLow_;
+    const double high = massHigh_;
+    const double scale = columnScale_;
+    const double rows = rows_;
+    double lowest = peaksBinned_ == 0 ? std::numeric_limits<double>::infinity() : lowestMass_;
+    double highest = peaksBinned_ == 0 ? -std::numeric_limits<double>::infinity() : highestMass_;
+    std::uint64_t binned = 0;
+    std::uint64_t kept = 0;
     std::uint64_t keep[kBlock / 64];
     for (std::uint32_t start = 0; start < n; start += kBlock) {
         const std::uint32_t count = std::min(n - start, kBlock);
@@ -125,15 +122,28 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
         }
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint32_t p = start + i;
-            const bool kept = keepAll || ((keep[i / 64] >> (i % 64)) & 1U) != 0;
+            const bool isKept = keepAll || ((keep[i / 64] >> (i % 64)) & 1U) != 0;
+            kept += isKept ? 1 : 0;
             const double mass = static_cast<double>(masses[p]);
             const double y =
                 kendrick_ != nullptr ? kendrick_->KendrickMassDefect(mass) : MassFraction(mass);
-            const double weight =
-                weight_ == PeakWeight::kIntensity && intensities != nullptr ? intensities[p] : 1.0;
-            ++peaksRead_;
-            peaksKept_ += kept ? 1 : 0;
-            Bin(mass, y, weight, kept);
+            // NaN fails every comparison and so stays off the grid.
+            if (!(mass >= low && mass < high && y >= 0.0 && y < 1.0)) {
+                continue;
+            }
+            const int column = std::min(static_cast<int>((mass - low) * scale), columns_ - 1);
+            const int row = std::min(static_cast<int>(y * rows), rows_ - 1);
+            cells_[CellIndex(column, row) + (isKept ? 0 : 1)] += byIntensity ? intensities[p] : 1.0;
+            lowest = std::min(lowest, mass);
+            highest = std::max(highest, mass);
+            ++binned;
         }
+    }
+    peaksRead_ += n;
+    peaksKept_ += kept;
+    if (binned > 0) {
+        peaksBinned_ += binned;
+        lowestMass_ = lowest;
+        highestMass_ = highest;
     }
 }

@@ -71,8 +71,9 @@ class MassDefectHistogram {
     int RowOf(double defect) const;
 
   private:
-    void Bin(double mass, double y, double weight, bool kept);
     void WidenTo(double mass);
+    // Kept and dropped of one cell sit side by side: a peak touches one cache line.
+    std::size_t CellIndex(int column, int row) const;
 
     int columns_;
     int rows_;
@@ -82,8 +83,8 @@ class MassDefectHistogram {
     PeakWeight weight_;
     const KendrickBase* kendrick_;
     const FunctionFilter& filter_;
-    std::vector<double> kept_;
-    std::vector<double> dropped_;
+    double columnScale_;  // columns per Da
+    std::vector<double> cells_;
     std::uint64_t peaksRead_ = 0;
     std::uint64_t peaksKept_ = 0;
     std::uint64_t peaksBinned_ = 0;
