@@ -114,6 +114,7 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
     double highest = peaksBinned_ == 0 ? -std::numeric_limits<double>::infinity() : highestMass_;
     std::uint64_t binned = 0;
     std::uint64_t kept = 0;
+    std::uint64_t unweighted = 0;
     std::uint64_t keep[kBlock / 64];
     for (std::uint32_t start = 0; start < n; start += kBlock) {
         const std::uint32_t count = std::min(n - start, kBlock);
@@ -133,7 +134,17 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
             }
             const int column = std::min(static_cast<int>((mass - low) * scale), columns_ - 1);
             const int row = std::min(static_cast<int>(y * rows), rows_ - 1);
-            cells_[CellIndex(column, row) + (isKept ? 0 : 1)] += byIntensity ? intensities[p] : 1.0;
+            double weight = 1.0;
+            if (byIntensity) {
+                weight = intensities[p];
+                // A NaN, infinite or negative intensity would spoil its cell's sum and the
+                // colour scale; such a peak is shown, weighing nothing, and counted.
+                if (!(weight >= 0.0 && weight <= std::numeric_limits<double>::max())) {
+                    weight = 0.0;
+                    ++unweighted;
+                }
+            }
+            cells_[CellIndex(column, row) + (isKept ? 0 : 1)] += weight;
             lowest = std::min(lowest, mass);
             highest = std::max(highest, mass);
             ++binned;
@@ -141,6 +152,7 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
     }
     peaksRead_ += n;
     peaksKept_ += kept;
+    peaksUnweighted_ += unweighted;
     if (binned > 0) {
         peaksBinned_ += binned;
         lowestMass_ = lowest;

@@ -62,6 +62,9 @@ class MassDefectHistogram {
     std::uint64_t PeaksKept() const { return peaksKept_; }
     // The peaks that fell on the grid.
     std::uint64_t PeaksBinned() const { return peaksBinned_; }
+    // Binned peaks whose intensity (NaN, infinite or negative) was taken as 0 by the weight
+    // kIntensity.
+    std::uint64_t PeaksUnweighted() const { return peaksUnweighted_; }
     // The lowest and highest binned mass (0 and 0 before the first).
     double LowestBinnedMass() const { return lowestMass_; }
     double HighestBinnedMass() const { return highestMass_; }
@@ -88,6 +91,7 @@ class MassDefectHistogram {
     std::uint64_t peaksRead_ = 0;
     std::uint64_t peaksKept_ = 0;
     std::uint64_t peaksBinned_ = 0;
+    std::uint64_t peaksUnweighted_ = 0;
     double lowestMass_ = 0.0;
     double highestMass_ = 0.0;
 };

@@ -93,6 +93,18 @@ TEST(MassDefectHistogram, CountsAndIntensitySumsAreExact) {
     EXPECT_EQ(sum.LargestCell(), 8589934591.0);
 }
 
+TEST(MassDefectHistogram, UnusableIntensitiesWeighNothingAndAreCounted) {
+    const FunctionFilter none(CMassRangeList{}, 1);
+    MassDefectHistogram h(Grid(1, 1, 0.0, 1000.0, PeakWeight::kIntensity), none);
+    const std::vector<float> masses(5, 100.5f);
+    const std::vector<double> intensities = {2.0, std::numeric_limits<double>::quiet_NaN(),
+                                             std::numeric_limits<double>::infinity(), -3.0, 0.5};
+    h.Add(masses.data(), intensities.data(), 5);
+    EXPECT_EQ(h.Kept(0, 0), 2.5);
+    EXPECT_EQ(h.PeaksUnweighted(), 3u);
+    EXPECT_EQ(h.PeaksBinned(), 5u);
+}
+
 TEST(MassDefectHistogram, TheAutomaticAxisDoublesWithoutLosingAPeak) {
     const FunctionFilter none(CMassRangeList{}, 1);
     HistogramSettings grid = Grid(64, 8, 0.0, 0.0);

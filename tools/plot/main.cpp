@@ -74,6 +74,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brevanto-plot: %s\n", error.c_str());
         return 1;
     }
+    if (const std::uint64_t n = plot.histogram->PeaksUnweighted(); n > 0) {
+        std::fprintf(stderr,
+                     "brevanto-plot: warning: %s: %llu peaks have no usable intensity (NaN, "
+                     "infinite or negative) and weigh nothing in the plot\n",
+                     options.input.c_str(), static_cast<unsigned long long>(n));
+    }
     QString saveError;
     if (!SavePlot(QString::fromStdString(options.output), plot, size, saveError)) {
         std::fprintf(stderr, "brevanto-plot: %s\n", saveError.toLocal8Bit().constData());
