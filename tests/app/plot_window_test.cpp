@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +10,7 @@
 #include <QSpinBox>
 #include <QThreadPool>
 #include <QTreeWidget>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -23,10 +23,13 @@
 
 namespace {
 
-// Right-clicks the list at `pos` of its viewport, as the mouse would.
+// Right-clicks the list at `pos` of its viewport through the window system, as the mouse
+// would: the press and release reach the top-level window, which turns them into the context
+// menu request the list receives.
 void RightClick(QTreeWidget* list, const QPoint& pos) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, list->viewport()->mapToGlobal(pos));
-    QApplication::sendEvent(list->viewport(), &event);
+    QWindow* window = list->window()->windowHandle();
+    const QPoint at = list->viewport()->mapTo(list->window(), pos);
+    QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, at);
 }
 
 QMenu* OpenMenu(QWidget& dialog) {
