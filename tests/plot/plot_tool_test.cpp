@@ -61,6 +61,11 @@ TEST(PlotTool, DrawsARawDataFileAndSaysWhatItDrew) {
     EXPECT_TRUE(r.err.empty()) << r.err;
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(800, 600));
 
+    // The input may come after the options, a rule's included.
+    const ToolResult after = RunTool({"--rule", "2:100:900:0.3:50:50", "--rule",
+                                      "2:100:900:0.7:50:50", raw, "--function", "2", "-o", png});
+    ASSERT_EQ(after.exitStatus, 0) << after.err;
+
     const std::string svg = dir.Path("run.svg");
     const ToolResult k = RunTool(
         {raw, "--kendrick", "CH2", "--rule", "1:0:1000:0.2:10:10", "--mass", "0:2000", "-o", svg});

@@ -122,7 +122,9 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& options,
     app.add_option("--function", options.function,
                    "acquisition function (MS level for mzML/mzXML), default 1")
         ->check(CLI::Range(1, 1000));
-    app.add_option("--rule", ruleTexts, "rule F:LOW:HIGH:DEFECT:ABOVE:BELOW (repeatable)");
+    // One value per --rule, so that the input may follow a rule.
+    app.add_option("--rule", ruleTexts, "rule F:LOW:HIGH:DEFECT:ABOVE:BELOW (repeatable)")
+        ->allow_extra_args(false);
     app.add_option("--rules", rulesFile, "file of rules, one per line");
     app.add_option("--mass", mass, "mass axis LOW:HIGH in Da (default: the peaks' range)");
     app.add_option("--weight", weight, "count (default) or intensity")
