@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::uint32_t kBlock = 256;
 constexpr double kFirstAutoMass = 64.0;
+constexpr std::uint32_t kPrefetchAhead = 32;
 
 }  // namespace
 
@@ -116,11 +117,17 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
     std::uint64_t kept = 0;
     std::uint64_t unweighted = 0;
     std::uint64_t keep[kBlock / 64];
+    // Each block is first turned into cell indexes and weights, then added: the additions
+    // land on random cells of a grid larger than the cache, and fetching the cells a few
+    // peaks ahead overlaps those misses instead of waiting on each in turn.
+    std::size_t target[kBlock];
+    double weights[kBlock];
     for (std::uint32_t start = 0; start < n; start += kBlock) {
         const std::uint32_t count = std::min(n - start, kBlock);
         if (!keepAll) {
             filter_.Decide(masses + start, count, keep);
         }
+        std::uint32_t m = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint32_t p = start + i;
             const bool isKept = keepAll || ((keep[i / 64] >> (i % 64)) & 1U) != 0;
@@ -144,11 +151,20 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
                     ++unweighted;
                 }
             }
-            cells_[CellIndex(column, row) + (isKept ? 0 : 1)] += weight;
+            target[m] = CellIndex(column, row) + (isKept ? 0 : 1);
+            weights[m] = weight;
+            ++m;
             lowest = std::min(lowest, mass);
             highest = std::max(highest, mass);
-            ++binned;
         }
+        double* cells = cells_.data();
+        for (std::uint32_t i = 0; i < m; ++i) {
+            if (i + kPrefetchAhead < m) {
+                __builtin_prefetch(cells + target[i + kPrefetchAhead], 1);
+            }
+            cells[target[i]] += weights[i];
+        }
+        binned += m;
     }
     peaksRead_ += n;
     peaksKept_ += kept;
