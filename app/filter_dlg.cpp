@@ -19,6 +19,9 @@
 #include "dialogs/parameters_dlg.h"
 #include "processing/filter_job.h"
 #include "res/main_dialog_template.h"
+#ifdef BREVANTO_HAVE_PLOT
+#include "app/plot_window.h"
+#endif
 
 CFilterDlg::CFilterDlg(QWidget* parent)
     : TemplateDialog(parent, kMainDialogTemplate),
@@ -57,6 +60,9 @@ bool CFilterDlg::OnInitDialog() {
     inputList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     inputList->setTextElideMode(Qt::ElideRight);
     inputList->viewport()->installEventFilter(this);
+#ifdef BREVANTO_HAVE_PLOT
+    InstallPlotMenu(inputList, this, [this] { return massRanges; });
+#endif
     return true;
 }
 
@@ -149,6 +155,9 @@ void CFilterDlg::OnEditParameters() {
     }
     CParametersDlg parameters(this, &massRanges);
     parameters.DoModal();
+#ifdef BREVANTO_HAVE_PLOT
+    RedrawPlotWindows(this, massRanges);
+#endif
 }
 
 void CFilterDlg::OnProcess() {

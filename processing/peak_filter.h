@@ -28,7 +28,7 @@ double MassFraction(double mass);
 // The rules of one function, with their window bounds worked out once. Building one allocates;
 // applying it to a scan does not.
 class FunctionFilter {
-public:
+  public:
     FunctionFilter(const CMassRangeList& rules, std::int32_t function);
 
     // True when the function has no rule, i.e. its scans are copied unfiltered.
@@ -46,8 +46,7 @@ public:
     // their own (the open formats keep every per-peak array, whatever its type).
     void Decide(const float* masses, std::uint32_t count, std::uint64_t* keep) const;
 
-private:
-
+    // The window of one rule as worked out above, for callers that draw or explain it.
     struct RuleBounds {
         double lowMass;
         double highMass;
@@ -55,6 +54,9 @@ private:
         double upper;
         bool wraps;
     };
+    const std::vector<RuleBounds>& Bounds() const { return bounds; }
+
+  private:
     std::vector<RuleBounds> bounds;
 };
 

@@ -8,7 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libdeflate-dev libmsnumpress-dev libssl-dev
   clang libclang-rt-14-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core qt6-svg-dev libcli11-dev
+  xvfb openbox
   python3
   nlohmann-json3-dev time bc
   libexpat1-dev openms openms-common python3-pymzml libxml2-utils
