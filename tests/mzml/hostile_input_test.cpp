@@ -221,6 +221,14 @@ const std::vector<HostileCase>& Cases() {
              });
          },
          {"scan=2"}},
+        {"MissingDefaultArrayLength",
+         "bad.mzML",
+         [] {
+             return ReplaceOnce(Typical(), R"(id="scan=2" defaultArrayLength="4")",
+                                R"(id="scan=2")");
+         },
+         {"scan=2", "defaultArrayLength"},
+         "fails today: the spectrum is taken as empty and copied unfiltered with its four peaks"},
         {"ArrayListCountDisagrees",
          "bad.mzML",
          [] { return MzmlWith([](MzmlDocument& d) { d.spectra[1].arrayListCount = "3"; }); },
