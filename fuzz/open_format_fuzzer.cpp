@@ -1,0 +1,124 @@
+// libFuzzer target: the input becomes an mzML or mzXML file (gzipped when it starts like gzip),
+// which is read through the reader (the document pass without a sink) and then filtered. Any
+// crash, sanitizer report or hang is a bug. So is a broken promise of the filter, which aborts:
+// a refusal must name the file and leave nothing behind, and an output must read back.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "mzml/document_pass.h"
+#include "mzml/open_format_filter.h"
+#include "params/mass_range_list.h"
+
+namespace {
+
+struct Workspace {
+    std::string directory;
+    std::string input;
+    std::string output;
+    CMassRangeList rules;
+};
+
+// The directory lives on a RAM disk when there is one.
+const Workspace& TheWorkspace() {
+    static const Workspace workspace = [] {
+        std::error_code ignored;
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ignored)
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        const std::filesystem::path dir = base / ("open-format-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir, ignored);
+        Workspace w;
+        w.directory = dir.string();
+        w.input = (dir / "input.mzML").string();
+        w.output = OpenFormatOutputPath(w.input, "_BRV");
+        // Levels 1 to 3 are filtered, so spectra of those levels are decoded and rewritten;
+        // other levels are copied through.
+        for (std::int32_t level = 1; level <= 3; ++level) {
+            w.rules.AddEntry(MakeMassRange(level, 50, 3000, 0.25, 150, 150));
+        }
+        return w;
+    }();
+    return workspace;
+}
+
+void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::abort();  // the harness itself is broken; no input may be skipped silently
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n <= 0)
+            std::abort();
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+[[noreturn]] void Broken(const char* promise, const std::string& detail) {
+    std::fprintf(stderr, "open_format_fuzzer: %s: %s\n", promise, detail.c_str());
+    std::abort();
+}
+
+bool Read(const std::string& path, bool ignoreChecksums, std::string& error) {
+    PassSettings settings;
+    settings.ignoreChecksums = ignoreChecksums;
+    double sink = 0;
+    settings.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string&) {
+        // Touch every value, so that a bad size shows as a sanitizer report.
+        for (const double v : spectrum.mz)
+            sink += v;
+        for (const double v : spectrum.intensity)
+            sink += v;
+        for (const double v : spectrum.peakBytes)
+            sink += v;
+        return true;
+    };
+    PassResult result;
+    const bool ok = RunDocumentPass(path, settings, result, error);
+    if (sink == 0.5)
+        std::fputs("", stderr);  // keeps the sum alive
+    return ok;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const Workspace& w = TheWorkspace();
+    WriteFile(w.input, data, size);
+
+    std::string error;
+    if (!Read(w.input, true, error) && error.find(w.input) == std::string::npos) {
+        Broken("the reader's message does not name the file", error);
+    }
+
+    FileSummary summary;
+    OpenFormatOptions options;
+    options.ignoreChecksums = true;
+    error.clear();
+    if (FilterOpenFormatFile(w.input, w.output, w.rules, nullptr, summary, error, options)) {
+        std::string readError;
+        if (!Read(w.output, false, readError)) {
+            Broken("the filter wrote an output the reader refuses", readError);
+        }
+        ::unlink(w.output.c_str());
+    } else {
+        if (error.find(w.input) == std::string::npos && error.find(w.output) == std::string::npos) {
+            Broken("the filter's message does not name the file", error);
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(w.directory)) {
+            if (entry.path().string() != w.input) {
+                Broken("a refused input left a file behind", entry.path().string());
+            }
+        }
+    }
+    return 0;
+}
