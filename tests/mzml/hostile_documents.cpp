@@ -99,10 +99,13 @@ std::string MzmlSpectrumXml(const MzmlSpectrum& spectrum, std::size_t index) {
 
 }  // namespace
 
-CMassRangeList TestRules() {
-    CMassRangeList rules;
-    rules.AddEntry(MakeMassRange(1, 100, 2000, 0.2, 100, 100));
-    rules.AddEntry(MakeMassRange(2, 100, 2000, 0.2, 100, 100));
+const CMassRangeList& TestRules() {
+    static const CMassRangeList rules = [] {
+        CMassRangeList list;
+        list.AddEntry(MakeMassRange(1, 100, 2000, 0.2, 100, 100));
+        list.AddEntry(MakeMassRange(2, 100, 2000, 0.2, 100, 100));
+        return list;
+    }();
     return rules;
 }
 
