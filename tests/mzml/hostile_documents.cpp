@@ -207,7 +207,7 @@ std::string BuildMzxml(const MzxmlDocument& document) {
     std::string xml = R"(<?xml version="1.0" encoding="ISO-8859-1"?>
 <mzXML xmlns="http://sashimi.sourceforge.net/schema_revision/mzXML_3.2">
   <msRun scanCount=")" +
-                      std::to_string(document.scans.size()) +
+                      document.scanCount.value_or(std::to_string(document.scans.size())) +
                       R"(">
     <parentFile fileName="file:///hostile.raw" fileType="RAWData" fileSha1="0000000000000000000000000000000000000000"/>
     <msInstrument>

@@ -69,7 +69,8 @@ struct MzxmlScan {
 
 struct MzxmlDocument {
     std::vector<MzxmlScan> scans;
-    std::optional<std::string> sha1;  // written instead of the true SHA-1
+    std::optional<std::string> scanCount;  // instead of the number of scans
+    std::optional<std::string> sha1;       // written instead of the true SHA-1
 };
 
 MzxmlDocument TypicalMzxml();

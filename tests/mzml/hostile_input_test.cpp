@@ -509,6 +509,12 @@ TEST(HostileInputBaseline, UnspoiledDocumentsAreFilteredAndReadBack) {
         {"plain.mzML", MzmlWith([](MzmlDocument& d) { d.indexed = false; })},
         {"good.mzXML", BuildMzxml(TypicalMzxml())},
         {"packed.mzXML", MzxmlWith([](MzxmlDocument& d) { d.scans[1].zlib = true; })},
+        // Real files get the counts of their lists wrong; only the arrays' count is enforced.
+        {"miscounted.mzML",
+         ReplaceOnce(ReplaceOnce(MzmlWith([](MzmlDocument& d) { d.indexed = false; }),
+                                 R"(<spectrumList count="3")", R"(<spectrumList count="7")"),
+                     R"(<cvList count="1">)", R"(<cvList count="4">)")},
+        {"miscounted.mzXML", MzxmlWith([](MzxmlDocument& d) { d.scanCount = "9"; })},
     };
     for (const Baseline& b : baselines) {
         Scratch scratch;
