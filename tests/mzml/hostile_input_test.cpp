@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -99,6 +100,12 @@ std::string BombDocument() {
         d.spectra[1].defaultArrayLength = "10";
     });
     return document;
+}
+
+// Cases the library still gets wrong are skipped, unless BREVANTO_RUN_KNOWN_FAULTS is set (to
+// see whether a mend took).
+bool SkipKnownFault(const char* failsToday) {
+    return failsToday != nullptr && std::getenv("BREVANTO_RUN_KNOWN_FAULTS") == nullptr;
 }
 
 struct HostileCase {
@@ -379,7 +386,7 @@ class HostileInput : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileInput, IsRefusedByNameAndLeavesNothingBehind) {
     const HostileCase& c = GetParam();
-    if (c.failsToday != nullptr)
+    if (SkipKnownFault(c.failsToday))
         GTEST_SKIP() << c.failsToday;
     Scratch scratch;
     const std::string input = scratch.Path(c.fileName);
@@ -433,7 +440,7 @@ class HostileMessageWording : public ::testing::TestWithParam<WordingCase> {};
 
 TEST_P(HostileMessageWording, SaysTheFaultOnceInPlainTerms) {
     const WordingCase& c = GetParam();
-    if (c.failsToday != nullptr)
+    if (SkipKnownFault(c.failsToday))
         GTEST_SKIP() << c.failsToday;
     Scratch scratch;
     const std::string input = scratch.Path(c.fileName);
@@ -578,7 +585,7 @@ TEST(HostileInputOutput, AnOutputThatIsASymbolicLinkIsRefused) {
 
 TEST(HostileInputOutput, AnExistingOutputIsUntouchedWhenTheInputIsRefused) {
     for (const HostileCase& c : Cases()) {
-        if (c.failsToday != nullptr)
+        if (SkipKnownFault(c.failsToday))
             continue;
         Scratch scratch;
         const std::string input = scratch.Path(c.fileName);
