@@ -18,6 +18,7 @@
 
 #include "mzml/base64.h"
 #include "mzml/binary_array.h"
+#include "mzml/document_pass.h"
 #include "mzml/open_format_filter.h"
 #include "tests/mzml/hostile_documents.h"
 #include "tests/mzml/open_format_read_back.h"
@@ -287,6 +288,14 @@ const std::vector<HostileCase>& Cases() {
          },
          {"scan=2"}},
         {"ZlibBomb", "bad.mzML", BombDocument, {"scan=2"}},
+        {"SpectrumBeyondTheHoldLimit",
+         "bad.mzML",
+         [] {
+             return ReplaceOnce(
+                 Typical(), R"(<spectrum index="1")",
+                 "<spectrum note=\"" + std::string(kMaxHeldBytes + 1, 'n') + "\" index=\"1\"");
+         },
+         {"24 MiB"}},
         {"UnknownCompression",
          "bad.mzML",
          [] {
