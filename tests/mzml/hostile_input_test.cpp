@@ -288,6 +288,28 @@ const std::vector<HostileCase>& Cases() {
          },
          {"scan=2"}},
         {"ZlibBomb", "bad.mzML", BombDocument, {"scan=2"}},
+        {"NumpressOfGarbage",
+         "bad.mzML",
+         [] {
+             return MzmlWith([](MzmlDocument& d) {
+                 MzmlArray& a = d.spectra[1].arrays[0];
+                 a.compression = R"(<cvParam cvRef="MS" accession="MS:1002312" )"
+                                 R"(name="MS-Numpress linear prediction compression" value=""/>)";
+                 a.text = "////////////////////////////////";
+             });
+         },
+         {"scan=2"}},
+        {"NumpressCutShort",
+         "bad.mzML",
+         [] {
+             return MzmlWith([](MzmlDocument& d) {
+                 MzmlArray& a = d.spectra[1].arrays[1];
+                 a.compression = R"(<cvParam cvRef="MS" accession="MS:1002313" )"
+                                 R"(name="MS-Numpress positive integer compression" value=""/>)";
+                 a.text = "AAAAAAAAAAAA";
+             });
+         },
+         {"scan=2"}},
         {"SpectrumBeyondTheHoldLimit",
          "bad.mzML",
          [] {
