@@ -47,6 +47,13 @@ const Workspace& TheWorkspace() {
         }
         return w;
     }();
+    // Gone at a normal exit; after a crash it stays, with the input that caused it. Registered
+    // once the workspace exists, so it runs before the workspace is destroyed.
+    static const bool cleanup = std::atexit([] {
+                                    std::error_code unused;
+                                    std::filesystem::remove_all(TheWorkspace().directory, unused);
+                                }) == 0;
+    (void)cleanup;
     return workspace;
 }
 
