@@ -5,8 +5,17 @@
 #include <functional>
 #include <memory>
 
-// The program's own message boxes: fixed texts under "Problem" or "Finished", with no owner
-// window (so the main dialog stays usable while one shows) and an OK button only.
+class QWidget;
+
+// The program's own message boxes: fixed texts under "Problem" or "Finished" and an OK button
+// only.
+//
+// The original platform showed them without an owner window and left the main dialog usable
+// meanwhile. Under an X11 window manager a box without an owner opens wherever the manager
+// likes (often behind the dialog in use), and Return or Escape reach the dialog behind it. So
+// a box here belongs to the window it is shown over: the manager keeps it in front of that
+// window, it takes the keyboard focus, and it is modal to the whole program until answered by
+// OK, Return or Escape. Nothing behind it (Process above all) reacts meanwhile.
 struct AppMessage {
     QMessageBox::Icon icon;
     QString caption;
@@ -14,12 +23,13 @@ struct AppMessage {
     QString detailedText;  // shown behind "Show Details..."; empty for none
 };
 
-// The box as it would be shown: no parent, OK only.
-std::unique_ptr<QMessageBox> MakeAppMessageBox(const AppMessage& message);
+// The box as it would be shown over `owner` (which may be null): OK only, modal to the
+// program.
+std::unique_ptr<QMessageBox> MakeAppMessageBox(const AppMessage& message, QWidget* owner);
 
-// Shows the box and waits for its OK, or hands it to the handler installed for tests. Other
-// windows of the program stay usable meanwhile.
-void ShowAppMessage(const AppMessage& message);
+// Shows the box over `owner` and waits for its answer, or hands it to the handler installed
+// for tests. With no owner given, the box goes over the program's active window.
+void ShowAppMessage(const AppMessage& message, QWidget* owner = nullptr);
 
 // Installs `handler` in place of exec() (an empty handler restores it) and returns the one it
 // replaces. The handler gets the fully built box.

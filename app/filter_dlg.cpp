@@ -1,5 +1,6 @@
 #include "app/filter_dlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -88,11 +89,50 @@ void CFilterDlg::closeEvent(QCloseEvent* event) {
     TemplateDialog::closeEvent(event);
 }
 
-void CFilterDlg::InsertAtTop(const QString& path) {
-    inputList->insertTopLevelItem(0, new QTreeWidgetItem(QStringList{path}));
+namespace {
+
+// Where an item keeps the bytes of its path.
+constexpr int kNativePathRole = Qt::UserRole;
+
+// Set for the life of a run, an exception passing through included.
+class RunningFlag {
+  public:
+    explicit RunningFlag(bool& flag) : running(flag) { running = true; }
+    ~RunningFlag() { running = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+  private:
+    bool& running;
+};
+
+}  // namespace
+
+void CFilterDlg::InsertAtTop(const std::string& nativePath) {
+    auto* item = new QTreeWidgetItem(QStringList{FromNativePath(nativePath)});
+    item->setData(0, kNativePathRole, QByteArray::fromStdString(nativePath));
+    inputList->insertTopLevelItem(0, item);
+}
+
+std::vector<std::string> CFilterDlg::InputPaths() const {
+    std::vector<std::string> paths;
+    for (int row = 0; row < inputList->topLevelItemCount(); ++row) {
+        paths.push_back(
+            inputList->topLevelItem(row)->data(0, kNativePathRole).toByteArray().toStdString());
+    }
+    return paths;
+}
+
+bool CFilterDlg::Busy() const {
+    // The dialog itself is modal while the program runs it.
+    const QWidget* modal = QApplication::activeModalWidget();
+    return running || (modal != nullptr && modal != this);
 }
 
 void CFilterDlg::OnRemove() {
+    if (Busy()) {
+        return;
+    }
     // Each click takes out the topmost selected item only.
     for (int row = 0; row < inputList->topLevelItemCount(); ++row) {
         if (inputList->topLevelItem(row)->isSelected()) {
@@ -104,43 +144,53 @@ void CFilterDlg::OnRemove() {
 }
 
 void CFilterDlg::OnEditParameters() {
+    if (Busy()) {
+        return;
+    }
     CParametersDlg parameters(this, &massRanges);
     parameters.DoModal();
 }
 
 void CFilterDlg::OnProcess() {
+    // A second press can only come through while a run or its message is on the screen.
+    if (Busy()) {
+        return;
+    }
     UpdateData(true);
     const int count = inputList->topLevelItemCount();
     if (count <= 0) {
-        ShowAppMessage(ProblemMessage(message_texts::kNoInputFiles));
+        ShowAppMessage(ProblemMessage(message_texts::kNoInputFiles), this);
         return;
     }
     if (massRanges.GetCount() <= 0) {
-        ShowAppMessage(ProblemMessage(message_texts::kNoMassRanges));
+        ShowAppMessage(ProblemMessage(message_texts::kNoMassRanges), this);
         return;
     }
-    QStringList items;
-    for (int row = 0; row < count; ++row) {
-        items.append(inputList->topLevelItem(row)->text(0));
-    }
 
-    ProgressDialogProgress progress;
-    CFilterJob job(&massRanges);
-    job.SetFileList(JoinInputPaths(items));
-    job.SetSuffix(ToNativePath(suffix));
-    job.SetProgress(&progress);
-    running = true;
-    const bool succeeded = job.Run();
-    running = false;
-    progress.Hide();
+    bool succeeded = false;
+    RunFailure failure;
+    {
+        const RunningFlag run(running);
+        ProgressDialogProgress progress(this);
+        CFilterJob job(&massRanges);
+        job.SetFileList(JoinNativePaths(InputPaths()));
+        job.SetSuffix(ToNativePath(suffix));
+        job.SetProgress(&progress);
+        succeeded = job.Run();
+        failure = job.GetFailure();
+    }
 
     const QString finished = QString::fromLatin1(message_texts::kFinished);
     if (succeeded) {
         ShowAppMessage({QMessageBox::Information, finished,
-                        QString::fromLatin1(message_texts::kRunSucceeded), QString()});
+                        QString::fromLatin1(message_texts::kRunSucceeded), QString()},
+                       this);
     } else {
-        ShowAppMessage({QMessageBox::Critical, finished,
-                        QString::fromLatin1(message_texts::kRunFailed),
-                        FromNativePath(job.GetFailure().Describe())});
+        ShowAppMessage(
+            {QMessageBox::Critical, finished, QString::fromLatin1(message_texts::kRunFailed),
+             FromNativePath(failure.Describe())},
+            this);
     }
+    // Drops that arrived while the run was busy.
+    HandleDroppedFiles();
 }

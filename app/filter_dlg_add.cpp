@@ -11,6 +11,9 @@
 #include "processing/output_path.h"
 
 void CFilterDlg::OnAdd() {
+    if (Busy()) {
+        return;
+    }
     // Read anew on every click: another instance may have written it since.
     const QString lastDirectory = ReadLastDirectory();
     if (IsLeftControlHeld(controlKeys)) {
@@ -32,11 +35,15 @@ void CFilterDlg::AddFromListFile(const QString& lastDirectory) {
     if (!ReadInputListFile(path, lines)) {
         return;
     }
-    for (const std::string& line : lines) {
-        InsertAtTop(FromNativePath(line));
-    }
     const PathParts parts = SplitPath(path);
-    WriteLastDirectory(FromNativePath(parts.drive + parts.directory));
+    const std::string listFolder = parts.drive + parts.directory;
+    // The original platform's file dialog made the list file's folder the current directory,
+    // so relative lines named files beside the list; the process's current directory is left
+    // alone here and the lines are resolved against that folder instead.
+    for (const std::string& line : lines) {
+        InsertAtTop(ResolveListLine(line, listFolder));
+    }
+    WriteLastDirectory(FromNativePath(listFolder));
 }
 
 void CFilterDlg::AddFromBrowseDialog(const QString& lastDirectory) {
@@ -48,7 +55,7 @@ void CFilterDlg::AddFromBrowseDialog(const QString& lastDirectory) {
         return;
     }
     const std::string directory = FieldText(record.directory, sizeof record.directory);
-    InsertAtTop(FromNativePath(directory + FieldText(record.name, sizeof record.name) + "." +
-                               FieldText(record.extension, sizeof record.extension)));
+    InsertAtTop(directory + FieldText(record.name, sizeof record.name) + "." +
+                FieldText(record.extension, sizeof record.extension));
     WriteLastDirectory(FromNativePath(directory));
 }

@@ -1,6 +1,9 @@
 #include <QDragEnterEvent>
+#include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QMetaObject>
 #include <QMimeData>
+#include <utility>
 
 #include "app/app_message.h"
 #include "app/filter_dlg.h"
@@ -8,37 +11,61 @@
 #include "app/message_texts.h"
 
 void CFilterDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
+    if (!Busy() && event->mimeData()->hasUrls()) {
         event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void CFilterDlg::dragMoveEvent(QDragMoveEvent* event) {
+    if (!Busy() && event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
     }
 }
 
 void CFilterDlg::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) {
+    // The run lets window events through to paint its progress; a drop must not reach the
+    // list under it.
+    if (Busy() || !event->mimeData()->hasUrls()) {
+        event->ignore();
         return;
     }
     event->acceptProposedAction();
-    OnDropFiles(event->mimeData()->urls());
+    const bool handlerPending = !droppedFiles.isEmpty();
+    droppedFiles.append(event->mimeData()->urls());
+    if (!handlerPending) {
+        QMetaObject::invokeMethod(
+            this, [this] { HandleDroppedFiles(); }, Qt::QueuedConnection);
+    }
+}
+
+void CFilterDlg::HandleDroppedFiles() {
+    if (running || droppedFiles.isEmpty()) {
+        return;
+    }
+    const QList<QUrl> urls = std::exchange(droppedFiles, {});
+    OnDropFiles(urls);
 }
 
 void CFilterDlg::OnDropFiles(const QList<QUrl>& urls) {
     for (const QUrl& url : urls) {
         // Only local files have a path; anything else is passed over without a message.
-        if (!url.isLocalFile()) {
-            continue;
-        }
-        QString path = url.toLocalFile();
+        std::string path = NativePathOfUrl(url);
         // A raw data file is a directory, which some file managers drop with a final "/".
-        while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) {
-            path.chop(1);
+        while (path.size() > 1 && path.back() == '/') {
+            path.pop_back();
         }
-        if (path.isEmpty()) {
+        if (path.empty()) {
             continue;
         }
         if (HasRawExtension(path)) {
             InsertAtTop(path);
         } else {
-            ShowAppMessage(ProblemMessage(message_texts::kNotRawFile));
+            // Each rejected name is answered before the next one is looked at.
+            ShowAppMessage(ProblemMessage(message_texts::kNotRawFile), this);
         }
     }
 }

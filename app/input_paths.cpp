@@ -13,21 +13,48 @@ QString FromNativePath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-std::string JoinInputPaths(const QStringList& items) {
+std::string JoinNativePaths(const std::vector<std::string>& items) {
     std::string joined;
-    for (const QString& item : items) {
+    for (const std::string& item : items) {
         if (!joined.empty()) {
             joined += ',';
         }
-        joined += ToNativePath(item);
+        joined += item;
     }
     return joined;
 }
 
+std::string JoinInputPaths(const QStringList& items) {
+    std::vector<std::string> native;
+    for (const QString& item : items) {
+        native.push_back(ToNativePath(item));
+    }
+    return JoinNativePaths(native);
+}
+
+bool HasRawExtension(const std::string& nativePath) {
+    const std::string extension = SplitPath(nativePath).extension;
+    return QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()))
+               .compare(QStringLiteral(".raw"), Qt::CaseInsensitive) == 0;
+}
+
 bool HasRawExtension(const QString& path) {
-    const std::string extension = SplitPath(ToNativePath(path)).extension;
-    return QString::fromStdString(extension).compare(QStringLiteral(".raw"), Qt::CaseInsensitive) ==
-           0;
+    return HasRawExtension(ToNativePath(path));
+}
+
+std::string NativePathOfUrl(const QUrl& url) {
+    if (!url.isLocalFile()) {
+        return std::string();
+    }
+    // The fully encoded path keeps every byte that is no UTF-8 as an escape of its own.
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
+std::string ResolveListLine(const std::string& line, const std::string& listFolder) {
+    if (line.empty() || line.front() == '/' || listFolder.empty()) {
+        return line;
+    }
+    return listFolder + line;
 }
 
 QString InfoTipText(const QString& itemText, int bufferSize) {

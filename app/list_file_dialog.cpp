@@ -16,6 +16,8 @@ ListFileChooser& CurrentChooser() {
 
 ListFileDialog::ListFileDialog(QWidget* parent, const QString& initialFile) : QFileDialog(parent) {
     setObjectName(QStringLiteral("listFileDialog"));
+    // The caption the system's open dialog has when it is given none.
+    setWindowTitle(QStringLiteral("Open"));
     // Qt's own dialog, so that accept() below can insist on an existing folder.
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptOpen);

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/input_paths.h"
@@ -12,20 +15,24 @@
 
 namespace {
 
-void LetItPaint() {
+// How long Show waits for the window manager to map the dialog. A desktop maps a window in
+// milliseconds; without a manager answering, the run goes on unseen rather than hang.
+constexpr int kMapWaitMilliseconds = 3000;
+
+void LetEventsThrough() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace
 
-CProgressDlg::CProgressDlg() : QDialog(nullptr) {
+CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(owner) {
     const TemplateControls controls = BuildDialogFromTemplate(*this, kProgressDialogTemplate);
     setObjectName(QStringLiteral("progressDialog"));
     currentFile = controls.Get<QLabel>(IDC_CURRENT_FILE);
     bar = controls.Get<QProgressBar>(IDC_PROGRESS_BAR);
     // A long path stays on its one line, cut at the right edge.
     currentFile->setWordWrap(false);
-    setModal(false);
+    setWindowModality(Qt::ApplicationModal);
 }
 
 // Neither Escape nor a close request ends the dialog; only the run does.
@@ -35,7 +42,7 @@ void CProgressDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-ProgressDialogProgress::ProgressDialogProgress() = default;
+ProgressDialogProgress::ProgressDialogProgress(QWidget* ownerWindow) : owner(ownerWindow) {}
 
 ProgressDialogProgress::~ProgressDialogProgress() {
     Hide();
@@ -47,16 +54,36 @@ void ProgressDialogProgress::Show() {
         waitCursor = true;
     }
     if (!dialog) {
-        dialog = std::make_unique<CProgressDlg>();
+        dialog = std::make_unique<CProgressDlg>(owner);
     }
     dialog->show();
-    LetItPaint();
+    dialog->raise();
+    dialog->activateWindow();
+    // The first frame is painted once the window is on the screen; the run would otherwise
+    // start before it is and show an empty frame until its first step.
+    QElapsedTimer waited;
+    waited.start();
+    QTimer wakeUp;  // bounds each wait below when no event comes
+    wakeUp.start(20);
+    while (dialog->windowHandle() != nullptr && !dialog->windowHandle()->isExposed() &&
+           waited.elapsed() < kMapWaitMilliseconds) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    }
+    Paint();
+}
+
+void ProgressDialogProgress::Paint() {
+    if (dialog) {
+        dialog->repaint();
+    }
+    LetEventsThrough();
 }
 
 void ProgressDialogProgress::SetCurrentFile(const std::string& path) {
     if (dialog) {
         dialog->CurrentFile()->setText(FromNativePath(path));
-        LetItPaint();
+        Paint();
     }
 }
 
@@ -66,7 +93,7 @@ void ProgressDialogProgress::SetRange(std::uint16_t functionCount) {
         // an empty bar instead.
         dialog->Bar()->setRange(0, functionCount == 0 ? 1 : int{functionCount});
         dialog->Bar()->setValue(0);
-        LetItPaint();
+        Paint();
     }
 }
 
@@ -74,7 +101,7 @@ void ProgressDialogProgress::Step() {
     if (dialog) {
         QProgressBar* bar = dialog->Bar();
         bar->setValue(std::min(bar->value() + 1, bar->maximum()));
-        LetItPaint();
+        Paint();
     }
 }
 

@@ -1,9 +1,31 @@
 #include "app/raw_file_browse_dialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 #include "app/input_paths.h"
+
+namespace {
+
+bool IsRawDataFile(const QFileInfo& info) {
+    return info.isDir() && HasRawExtension(info.fileName());
+}
+
+}  // namespace
+
+QIcon RawFileIconProvider::icon(const QFileInfo& info) const {
+    return IsRawDataFile(info) ? QFileIconProvider::icon(QAbstractFileIconProvider::File)
+                               : QFileIconProvider::icon(info);
+}
+
+QString RawFileIconProvider::type(const QFileInfo& info) const {
+    return IsRawDataFile(info) ? QStringLiteral("Raw Data File") : QFileIconProvider::type(info);
+}
 
 RawFileBrowseDialog::RawFileBrowseDialog(QWidget* parent, const QString& title,
                                          const QString& startDirectory)
@@ -14,12 +36,69 @@ RawFileBrowseDialog::RawFileBrowseDialog(QWidget* parent, const QString& title,
     setOption(QFileDialog::ShowDirsOnly);
     setOption(QFileDialog::ReadOnly);
     setAcceptMode(QFileDialog::AcceptOpen);
+    // A raw data file is a directory, so the dialog lists directories; to the user they are
+    // files.
     setFileMode(QFileDialog::Directory);
+    setIconProvider(&icons);
+    setLabelText(QFileDialog::LookIn, QStringLiteral("Look in:"));
+    setLabelText(QFileDialog::FileName, QStringLiteral("Raw data file:"));
+    setLabelText(QFileDialog::FileType, QStringLiteral("Files of type:"));
+    setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+    if (auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        types->clear();
+        types->addItem(QStringLiteral("Raw data files (*.raw)"));
+    }
+    for (const QString& name : {QStringLiteral("listView"), QStringLiteral("treeView")}) {
+        if (auto* view = findChild<QAbstractItemView*>(name)) {
+            view->installEventFilter(this);
+            view->viewport()->installEventFilter(this);
+        }
+    }
 }
 
 QString RawFileBrowseDialog::ChosenPath() const {
+    if (!picked.isEmpty()) {
+        return picked;
+    }
     const QStringList files = selectedFiles();
     return files.isEmpty() ? QString() : files.first();
+}
+
+bool RawFileBrowseDialog::Pick(const QString& path) {
+    const QFileInfo chosen(path);
+    if (path.isEmpty() || !IsRawDataFile(chosen)) {
+        return false;
+    }
+    picked = chosen.absoluteFilePath();
+    QDialog::accept();
+    return true;
+}
+
+QString RawFileBrowseDialog::PathAt(QAbstractItemView* view, const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return QString();
+    }
+    return view->model()->data(index.siblingAtColumn(0), QFileSystemModel::FilePathRole).toString();
+}
+
+bool RawFileBrowseDialog::eventFilter(QObject* watched, QEvent* event) {
+    // The views would open a raw data file like any folder on a double-click or Return.
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        auto* view = qobject_cast<QAbstractItemView*>(watched->parent());
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (view != nullptr && click->button() == Qt::LeftButton &&
+            Pick(PathAt(view, view->indexAt(click->position().toPoint())))) {
+            return true;
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        auto* view = qobject_cast<QAbstractItemView*>(watched);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (view != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            Pick(PathAt(view, view->currentIndex()))) {
+            return true;
+        }
+    }
+    return QFileDialog::eventFilter(watched, event);
 }
 
 void RawFileBrowseDialog::accept() {
@@ -27,11 +106,9 @@ void RawFileBrowseDialog::accept() {
     if (!chosen.isDir()) {
         return;
     }
-    if (!HasRawExtension(chosen.fileName())) {
+    if (!Pick(chosen.absoluteFilePath())) {
         setDirectory(chosen.absoluteFilePath());
-        return;
     }
-    QFileDialog::accept();
 }
 
 QString ChooseRawFile(const QString& startDirectory, const QString& title) {

@@ -1,13 +1,32 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QString>
+
+class QAbstractItemView;
+
+// Shows raw data files, which are directories, as files: a file's icon and the type "Raw Data
+// File"; other folders stay folders.
+class RawFileIconProvider : public QFileIconProvider {
+  public:
+    QIcon icon(const QFileInfo& info) const override;
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    QString type(const QFileInfo& info) const override;
+};
 
 // Our browse dialog for one raw data file, which is a directory whose name ends in ".raw".
-// It shows folders only; choosing an ordinary folder opens it, choosing a raw data file ends
-// the dialog.
-class RawFileBrowseDialog : public QFileDialog {
-    Q_OBJECT
+// It shows folders only. A raw data file is picked as a file is elsewhere: a double-click,
+// Return or Choose on it ends the dialog. An ordinary folder opens on a double-click, Return
+// or Choose. Its labels speak of raw data files, not of directories.
+// Holds the icon provider of the dialog below. As a base class before QFileDialog it is made
+// before the dialog's file model and goes after it, which the model needs.
+struct RawFileIcons {
+    RawFileIconProvider icons;
+};
 
+// Without Q_OBJECT: the meta-object system wants QObject as the first base.
+class RawFileBrowseDialog : private RawFileIcons, public QFileDialog {
   public:
     RawFileBrowseDialog(QWidget* parent, const QString& title, const QString& startDirectory);
 
@@ -15,6 +34,16 @@ class RawFileBrowseDialog : public QFileDialog {
     QString ChosenPath() const;
 
     void accept() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Ends the dialog with `path` when it is a raw data file; false otherwise.
+    bool Pick(const QString& path);
+    QString PathAt(QAbstractItemView* view, const QModelIndex& index) const;
+
+    QString picked;
 };
 
 // Runs the dialog modally over the active window; the chosen path, or empty when cancelled.

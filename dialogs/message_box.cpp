@@ -1,7 +1,7 @@
 #include "dialogs/message_box.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <utility>
 
 namespace {
@@ -18,12 +18,19 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 }
 
 void ShowWarningMessage(QWidget* parent, const QString& text) {
-    const MessageBoxRequest request{parent, QGuiApplication::applicationDisplayName(), text};
+    // The program's name as its main dialog spells it, not the executable's.
+    const MessageBoxRequest request{parent, QStringLiteral("Brevanto"), text};
     if (CurrentHandler()) {
         CurrentHandler()(request);
         return;
     }
     QMessageBox box(QMessageBox::Warning, request.caption, request.text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("warningMessageBox"));
+    // A window manager may leave a new window unfocused behind the one in use; the box is
+    // what the user has to answer now.
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
     box.exec();
 }

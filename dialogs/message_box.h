@@ -19,5 +19,6 @@ using MessageBoxHandler = std::function<void(const MessageBoxRequest&)>;
 // the handler it replaces.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
-// A warning box with an OK button, modal to `parent`, under the application's name.
+// A warning box with an OK button under the caption "Brevanto", in front of `parent`'s window
+// and modal to the program, so that nothing behind it takes the keys that answer it.
 void ShowWarningMessage(QWidget* parent, const QString& text);

@@ -2,6 +2,7 @@
 
 #include <locale.h>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -54,6 +55,13 @@ std::optional<std::int64_t> ParseIntegerField(const QString& text, bool allowMin
 }
 
 std::optional<double> ParseDoubleField(const QString& text) {
+    // strtod also reads "nan", "inf" and hexadecimal floats, which are no mass defect a user
+    // types; only decimal digits, sign, point and exponent get that far.
+    for (const QChar c : text) {
+        if (!IsBlank(c) && !QStringLiteral("0123456789+-.eE").contains(c)) {
+            return std::nullopt;
+        }
+    }
     const QByteArray bytes = text.toUtf8();
     const char* begin = bytes.constData();
     char* parsedEnd = nullptr;
@@ -64,7 +72,9 @@ std::optional<double> ParseDoubleField(const QString& text) {
     while (IsBlank(*parsedEnd)) {
         ++parsedEnd;
     }
-    if (parsedEnd != begin + bytes.size()) {
+    // Out of range ("1e400") comes back infinite, and a rule with an infinite defect would
+    // silently keep nothing.
+    if (parsedEnd != begin + bytes.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

@@ -12,9 +12,9 @@
 // field come back saturated, so that a range check refuses them.
 std::optional<std::int64_t> ParseIntegerField(const QString& text, bool allowMinus);
 
-// A whole field holding a floating-point number as strtod reads it (decimal or hexadecimal,
-// exponent, inf, nan), with blanks around it allowed; empty text or anything left over is
-// refused.
+// A whole field holding a finite decimal number (sign, digits, point, exponent), with blanks
+// around it allowed. Empty text, anything left over, hexadecimal floats, "inf", "nan" and
+// values beyond the range of a double are refused.
 std::optional<double> ParseDoubleField(const QString& text);
 
 // atoi and atof: the number at the start of the text, 0 when there is none.

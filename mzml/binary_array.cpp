@@ -53,6 +53,16 @@ bool DecodeArray(std::string_view text, const ArrayEncoding& encoding, std::size
                 std::to_string(kMaxArrayValues) + " this reader takes in one array";
         return false;
     }
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        // Empty text is an empty array, whatever its compression: writers leave the text of an
+        // array of no values empty rather than compress nothing.
+        out.bytes.clear();
+        if (exact && expected != 0) {
+            error = "it holds 0 values where " + std::to_string(expected) + " are declared";
+            return false;
+        }
+        return true;
+    }
     const std::size_t maxBytes = expected * width;
     const bool packed = encoding.zlib || encoding.numpress.has_value();
     // Stored bytes: of the values themselves, or of a compressed form that can be larger than

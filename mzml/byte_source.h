@@ -8,9 +8,10 @@
 // Reading a file front to back, gzip-compressed or not: gzip is told by its magic bytes
 // (1f 8b), not by the name, and inflated as it is read (several concatenated gzip members are
 // one stream, as gzip itself reads them). Only regular files are opened, without blocking, so
-// a FIFO or a device in the way is refused instead of hanging the run.
+// a FIFO or a device in the way is refused instead of hanging the run. Bytes after a gzip
+// member that do not begin another member are damage, not ignored.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
 
     // Opens `path`. On failure returns null with "<path>: <reason>" in `error` (no such file,

@@ -1,10 +1,10 @@
 # The byte layer of the open formats: base64, zlib, MS-Numpress, SHA-1 and the file source and
-# sink. Included before the option test of this folder so it is built whether or not the
-# library on libpwizlite is, and it needs none of it.
+# sink. Included before the option test of this folder, so it is built even when the
+# open-format library is not.
 find_package(ZLIB REQUIRED)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET GLOBAL libdeflate)
 # Debian's libmsnumpress-dev ships neither a pkg-config file nor a CMake package.
 find_path(MSNUMPRESS_INCLUDE_DIR libmsnumpress/MSNumpress.hpp REQUIRED)
 find_library(MSNUMPRESS_LIBRARY msnumpress REQUIRED)

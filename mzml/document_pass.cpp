@@ -1,5 +1,10 @@
 #include "mzml/document_pass.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <memory>
 
 #include "mzml/markup_scanner.h"
@@ -71,6 +76,25 @@ private:
     OpenFormat format_ = OpenFormat::kMzml;
 };
 
+// The input's own checksum stands at its end: without one there, hashing the whole input would
+// be work for nothing. (Gzip input cannot be looked at from the end; it is always hashed.)
+bool TailMayHoldChecksum(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return true;
+    struct stat info {};
+    std::string tail;
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        const std::uint64_t length = std::min<std::uint64_t>(size, 64 * 1024);
+        tail.resize(length);
+        const ssize_t got = ::pread(fd, tail.data(), length, static_cast<off_t>(size - length));
+        tail.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    }
+    ::close(fd);
+    return tail.empty() || tail.find("fileChecksum") != std::string::npos ||
+           tail.find("sha1") != std::string::npos;
+}
+
 }  // namespace
 
 bool RunDocumentPass(const std::string& path, const PassSettings& settings, PassResult& result,
@@ -85,15 +109,18 @@ bool RunDocumentPass(const std::string& path, const PassSettings& settings, Pass
         return false;
     }
     MarkupScanner scanner(*source, path, kMaxHeldBytes);
+    scanner.SetHashInput(source->IsGzip() || TailMayHoldChecksum(path));
     OutputSplicer out(scanner.Window(), settings.sink);
     SpectrumCounts counts(settings.rules);
     RootDispatch dispatch(scanner, out, settings, counts);
     const bool scanned = scanner.Run(dispatch, error);
     if (!scanned) {
-        if (!dispatch.Started()) {
-            error = FileMessage(path, "not an mzML or mzXML file (" +
-                                          error.substr(std::min(error.size(), path.size() + 2)) +
-                                          ")");
+        const std::string prefix = path + ": ";
+        if (!dispatch.Started() && error.find("not an mzML or mzXML file") == std::string::npos &&
+            error.find("gzip") == std::string::npos && error.find("UTF-16") == std::string::npos) {
+            const std::string why =
+                error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error;
+            error = FileMessage(path, "not an mzML or mzXML file (" + why + ")");
         }
         if (settings.sink != nullptr && !settings.sink->Error().empty()) {
             error = settings.sink->Error();
@@ -101,7 +128,13 @@ bool RunDocumentPass(const std::string& path, const PassSettings& settings, Pass
         return false;
     }
     std::string why;
-    if (!dispatch.Finish(why)) {
+    const bool finished = dispatch.Finish(why);
+    if (finished && settings.sink != nullptr && !out.Finish()) {
+        error = settings.sink->Error().empty() ? FileMessage(path, "writing the output failed")
+                                               : settings.sink->Error();
+        return false;
+    }
+    if (!finished) {
         error = settings.sink != nullptr && !settings.sink->Error().empty()
                     ? settings.sink->Error()
                     : FileMessage(path, why);

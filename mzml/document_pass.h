@@ -14,8 +14,10 @@
 // One pass over an mzML or mzXML document, front to back. With a sink it is the filter: the
 // input is copied to the sink unchanged except where peaks are dropped (see
 // docs/open-formats.md for the exact list of changes). Without one it is the reader: each
-// spectrum's peaks are decoded and handed to a callback. Both modes read the same way, so a
-// file the filter takes is a file the import takes.
+// spectrum's peaks are decoded and handed to a callback. Both modes parse and decode the same
+// way. The filter decodes only the spectra it filters and carries the others as they are;
+// the reader decodes every spectrum it hands over, so damage inside a spectrum the filter does
+// not touch passes the filter and stops the reader.
 
 enum class OpenFormat { kMzml, kMzxml };
 
@@ -33,7 +35,7 @@ struct SpectrumPeaks {
 struct PassSettings {
     // Filter mode: the rules (function = MS level) and where the output goes.
     const CMassRangeList* rules = nullptr;
-    ByteSink* sink = nullptr;
+    ByteSink* sink = nullptr;  // finished (flushed to disk) by a pass that succeeds
     // Read mode: called for every spectrum; false (with `error`) stops the pass.
     std::function<bool(const SpectrumPeaks&, std::string& error)> onSpectrum;
     // Read mode: when set, only spectra of levels it accepts are decoded; the others reach

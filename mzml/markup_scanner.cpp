@@ -136,7 +136,10 @@ void MarkupScanner::SetArrayElement(const std::string& name) {
 
 MarkupScanner::MarkupScanner(ByteSource& source, const std::string& path,
                              std::size_t windowLimit)
-    : source_(source), path_(path), window_(windowLimit) {
+    : source_(source),
+      path_(path),
+      window_(windowLimit),
+      inputHash_(std::make_unique<BackgroundStream>(nullptr)) {
     XML_Parser parser = XML_ParserCreate(nullptr);
     parser_ = parser;
     XML_SetUserData(parser, this);
@@ -164,19 +167,34 @@ bool MarkupScanner::Feed(std::uint64_t to, bool final) {
     fed_ = to;
     if (XML_Parse(parser, bytes, size, final ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
         if (failure_.empty()) {
+            const XML_Error code = XML_GetErrorCode(parser);
             const auto at = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser)) + skipped_;
-            failure_ = std::string("malformed XML at byte ") + std::to_string(at) + ": " +
-                       XML_ErrorString(XML_GetErrorCode(parser));
+            const bool cut = final && (code == XML_ERROR_NO_ELEMENTS ||
+                                       code == XML_ERROR_UNCLOSED_TOKEN ||
+                                       code == XML_ERROR_PARTIAL_CHAR ||
+                                       code == XML_ERROR_UNCLOSED_CDATA_SECTION);
+            failure_ = cut ? "the file is truncated: it ends at byte " + std::to_string(window_.End()) +
+                                 ", before its root element does"
+                           : std::string("malformed XML at byte ") + std::to_string(at) + ": " +
+                                 XML_ErrorString(code);
         }
         return false;
     }
     return failure_.empty();
 }
 
+void MarkupScanner::SetHashInput(bool on) {
+    if (!on) {
+        inputHash_.reset();
+    }
+}
+
 void MarkupScanner::HashUpTo(std::uint64_t offset) {
     const std::uint64_t to = std::min(offset, hashStop_);
     if (to > hashedTo_) {
-        inputHash_.Update(window_.View(hashedTo_, to));
+        if (inputHash_) {
+            inputHash_->Write(window_.View(hashedTo_, to));
+        }
         hashedTo_ = to;
     }
 }
@@ -189,7 +207,7 @@ void MarkupScanner::EndInputChecksumAt(std::uint64_t offset) {
 std::string MarkupScanner::InputDigest() {
     if (!digestTaken_) {
         digestTaken_ = true;
-        digest_ = inputHash_.HexDigest();
+        digest_ = inputHash_ ? inputHash_->EndHash() : std::string();
     }
     return digest_;
 }
@@ -295,6 +313,9 @@ bool MarkupScanner::Run(MarkupHandler& handler, std::string& error) {
         HashUpTo(window_.End());
         return true;
     }
-    error = FileMessage(path_, failure_.empty() ? "cannot be read" : failure_);
+    // The byte source's own messages name the file already.
+    error = failure_.rfind(path_ + ": ", 0) == 0
+                ? failure_
+                : FileMessage(path_, failure_.empty() ? "cannot be read" : failure_);
     return false;
 }

@@ -7,7 +7,7 @@
 
 #include "mzml/byte_source.h"
 #include "mzml/input_window.h"
-#include "mzml/sha1.h"
+#include "mzml/background_stream.h"
 
 // A streaming pass over an XML document that reports each tag with its exact byte range in the
 // input, so that an editor can copy the input through and change only what it means to.
@@ -74,6 +74,8 @@ public:
     // or <sha1> start tag); InputDigest() gives the SHA-1 of those bytes once the scan has
     // passed the checksum's text.
     void EndInputChecksumAt(std::uint64_t offset);
+    // Off: the input is known to hold no checksum (InputDigest() is then empty).
+    void SetHashInput(bool on);
     std::string InputDigest();
 
     // Progress: how far into the file (not the content, for gzip) the scan has read.
@@ -98,7 +100,7 @@ private:
     std::uint64_t arrayTagEnd_ = UINT64_MAX;  // end of the array start tag just reported
     std::uint64_t lastStartEnd_ = 0;
     std::string failure_;
-    Sha1 inputHash_;
+    std::unique_ptr<BackgroundStream> inputHash_;  // null when the input has no checksum
     std::uint64_t hashedTo_ = 0;
     std::uint64_t hashStop_ = UINT64_MAX;
     bool digestTaken_ = false;

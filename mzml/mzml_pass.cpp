@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
@@ -110,7 +111,7 @@ bool MzmlPass::AddToIndex(Spill& spill, const std::string& id, std::uint64_t off
         }
     }
     const std::string line = "    <" + Tag("offset") + " idRef=\"" + EscapeXml(id) + "\">" +
-                             std::to_string(offset) + "</" + Tag("offset") + ">\n";
+                             std::to_string(offset) + "</" + Tag("offset") + ">" + Newline();
     if (std::fwrite(line.data(), 1, line.size(), spill.file) != line.size()) {
         Fail(std::string("cannot write the index's temporary file: ") + std::strerror(errno));
         return false;
@@ -143,16 +144,19 @@ void MzmlPass::OnStart(const StartTag& tag) {
         const std::string_view raw = scanner_.Window().View(tag.begin, tag.end);
         prefix_ = TagPrefix(raw);
         indexedRoot_ = name == "indexedmzML";
+        crlf_ = scanner_.Window().View(0, tag.begin).find("\r\n") != std::string_view::npos;
         if (!indexedRoot_ && filtering_) {
             out_.CopyTo(tag.begin);
             const std::string ns = prefix_.empty()
                                        ? std::string("xmlns")
                                        : "xmlns:" + prefix_.substr(0, prefix_.size() - 1);
+            crlf_ = scanner_.Window().View(0, tag.begin).find("\r\n") != std::string_view::npos;
             out_.Insert("<" + Tag("indexedmzML") + " " + ns +
                         "=\"http://psi.hupo.org/ms/mzml\" "
                         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                         "xsi:schemaLocation=\"http://psi.hupo.org/ms/mzml "
-                        "http://psidev.info/files/ms/mzML/xsd/mzML1.1.2_idx.xsd\">\n");
+                        "http://psidev.info/files/ms/mzML/xsd/mzML1.1.2_idx.xsd\">" +
+                        Newline());
         }
         return;
     }
@@ -234,6 +238,7 @@ void MzmlPass::OnStart(const StartTag& tag) {
                             summary.valueEnd = tag.begin + range->second;
                         }
                         summary_.push_back(summary);
+                        summaryOpen_ = true;
                     }
                 }
             } else {
@@ -422,6 +427,7 @@ void MzmlPass::StartSpectrum(const StartTag& tag) {
         return;
     }
     defaultArrayLength_ = *value;
+    hasDefaultArrayLength_ = length != nullptr;
     lengthBegin_ = lengthEnd_ = 0;
     if (length != nullptr) {
         const auto range =
@@ -440,8 +446,9 @@ void MzmlPass::OnEnd(const EndTag& tag) {
         // to a few spectra keeps its spectrumList count), and they describe nothing we read.
         if (frame.name == "binaryDataArrayList" && frame.declaredCount >= 0 &&
             static_cast<std::uint64_t>(frame.declaredCount) != frame.children) {
-            Fail("<" + frame.name + "> says count=\"" + std::to_string(frame.declaredCount) +
-                 "\" but holds " + std::to_string(frame.children) + " elements");
+            Fail("spectrum \"" + spectrumId_ + "\": <" + frame.name + "> says count=\"" +
+                 std::to_string(frame.declaredCount) + "\" but holds " +
+                 std::to_string(frame.children) + " arrays");
             return;
         }
         stack_.pop_back();
@@ -470,10 +477,11 @@ void MzmlPass::OnEnd(const EndTag& tag) {
             }
         } else if (name == "binaryDataArray") {
             inArray_ = false;
-        } else if (name == "cvParam" && tag.begin != tag.end && !summary_.empty() &&
-                   summary_.back().end < tag.begin && stack_.size() >= 1 &&
-                   stack_.back().name == "spectrum") {
-            summary_.back().end = tag.end;  // a cvParam written with an end tag
+        } else if (name == "cvParam" && summaryOpen_) {
+            summaryOpen_ = false;
+            if (tag.begin != tag.end) {
+                summary_.back().end = tag.end;  // a cvParam written with an end tag
+            }
         } else if (name == "spectrum" && stack_.size() >= 1 &&
                    stack_.back().name == "spectrumList") {
             EndSpectrum(tag);
@@ -541,6 +549,17 @@ void MzmlPass::OnArrayText(std::uint64_t begin, std::uint64_t end) {
     }
 }
 
+std::string MzmlPass::ArrayName(const Array& array) const {
+    switch (array.role) {
+        case 1: return "m/z array";
+        case 2: return "intensity array";
+        case 3: return "peak byte array";
+        default: break;
+    }
+    const auto index = static_cast<std::size_t>(&array - arrays_.data());
+    return "array " + std::to_string(index + 1) + " (of " + std::to_string(arrays_.size()) + ")";
+}
+
 std::string_view MzmlPass::ArrayText(const Array& array) const {
     return array.rangeText ? scanner_.Window().View(array.textBegin, array.textEnd)
                            : std::string_view(array.text);
@@ -574,6 +593,13 @@ void MzmlPass::EndSpectrum(const EndTag& tag) {
                 return;
             }
         }
+    }
+    if (!hasDefaultArrayLength_ && !arrays_.empty() &&
+        (!filtering_ || (levelStated_ && counts_.FilterFor(scan_.msLevel) != nullptr))) {
+        // The attribute is required: without it the arrays' length is unknown, and reading
+        // them as empty would pass every peak unfiltered.
+        Fail("spectrum \"" + spectrumId_ + "\" has arrays but no defaultArrayLength");
+        return;
     }
     const bool ok = filtering_ ? FilterSpectrum() : ReadSpectrum();
     if (!ok) {
@@ -635,7 +661,9 @@ bool MzmlPass::ReadSpectrum() {
             peaks.peakBytes[i] = ValueAt(bytes, array.encoding, i);
         }
     }
-    if (mz_.count != values_.count) {
+    bool hasIntensity = false;
+    for (const Array& array : arrays_) hasIntensity = hasIntensity || array.role == 2;
+    if (hasIntensity && mz_.count != values_.count) {
         Fail("spectrum \"" + spectrumId_ + "\": its m/z and intensity arrays differ in length");
         return false;
     }
@@ -645,10 +673,14 @@ bool MzmlPass::ReadSpectrum() {
         if (array.role == 1 && !mzEncoding) mzEncoding = &array.encoding;
         if (array.role == 2 && !intensityEncoding) intensityEncoding = &array.encoding;
     }
+    // A spectrum without an intensity array hands over none: what to make of that is the
+    // reader's caller's to say (the import refuses it).
     peaks.mz.resize(mz_.count);
-    peaks.intensity.resize(values_.count);
+    peaks.intensity.resize(hasIntensity ? values_.count : 0);
     for (std::size_t i = 0; i < mz_.count; ++i) {
         peaks.mz[i] = ValueAt(mz_, *mzEncoding, i);
+    }
+    for (std::size_t i = 0; i < peaks.intensity.size(); ++i) {
         peaks.intensity[i] = ValueAt(values_, *intensityEncoding, i);
     }
     counts_.Count(levelStated_ ? scan_.msLevel : 0, mz_.count, mz_.count, false);
@@ -729,7 +761,8 @@ bool MzmlPass::FilterSpectrum() {
         if (&array != mzArray) {
             std::string why;
             if (!DecodeArray(ArrayText(array), array.encoding, n, true, values, scratch_, why)) {
-                Fail("spectrum \"" + spectrumId_ + "\": an array cannot be read: " + why);
+                Fail("spectrum \"" + spectrumId_ + "\": its " + ArrayName(array) +
+                     " cannot be read: " + why);
                 return false;
             }
         }
@@ -774,7 +807,13 @@ bool MzmlPass::FilterSpectrum() {
             }
         }
         encoded_.clear();
-        EncodeArray(values, array.encoding, scratch_, scratch2_, encoded_);
+        try {
+            EncodeArray(values, array.encoding, scratch_, scratch2_, encoded_);
+        } catch (const std::exception& e) {
+            Fail("spectrum \"" + spectrumId_ + "\": its " + ArrayName(array) +
+                 " cannot be encoded again: " + e.what());
+            return false;
+        }
         if (array.hasEncodedLength) {
             out_.Replace(array.encodedLengthBegin, array.encodedLengthEnd,
                          std::to_string(encoded_.size()));
@@ -838,7 +877,7 @@ void MzmlPass::AddEntries() {
     brevantoSoftwareId_ = UniqueId("Brevanto", softwareIds_);
     const std::string processingId = UniqueId("Brevanto_peak_filter", processingIds_);
     const std::string cv = EscapeXml(msCv_);
-    const std::string softwareEntryNl = softwareOnOwnLine_ ? "\n" : "";
+    const std::string softwareEntryNl = softwareOnOwnLine_ ? Newline() : "";
     if (softwareListMissingAt_ > 0) {
         const std::string& indent = softwareIndent_;
         const std::string& nl = softwareEntryNl;
@@ -854,7 +893,7 @@ void MzmlPass::AddEntries() {
     }
     if (processingListMissingAt_ > 0) {
         const std::string& indent = processingIndent_;
-        const std::string nl = processingOnOwnLine_ ? "\n" : "";
+        const std::string nl = processingOnOwnLine_ ? Newline() : "";
         std::string entry = "<" + Tag("dataProcessingList") + " count=\"1\">" + nl + indent +
                             "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
                             nl + indent + "    <" + Tag("processingMethod") +
@@ -873,7 +912,7 @@ void MzmlPass::AddEntries() {
     }
     if (softwareCount_ >= 0 && lastSoftwareEnd_ > 0) {
         const std::string& indent = softwareIndent_;
-        const std::string nl = softwareOnOwnLine_ ? "\n" : "";
+        const std::string nl = softwareOnOwnLine_ ? Newline() : "";
         std::string entry = "  <" + Tag("software") + " id=\"" + brevantoSoftwareId_ +
                             "\" version=\"" BREVANTO_VERSION "\">" + nl + indent + "    <" +
                             Tag("cvParam") + " cvRef=\"" + cv +
@@ -886,7 +925,7 @@ void MzmlPass::AddEntries() {
     }
     if (processingCount_ >= 0 && lastProcessingEnd_ > 0) {
         const std::string& indent = processingIndent_;
-        const std::string nl = processingOnOwnLine_ ? "\n" : "";
+        const std::string nl = processingOnOwnLine_ ? Newline() : "";
         std::string entry = "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
                             nl + indent + "    <" + Tag("processingMethod") +
                             " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
@@ -907,15 +946,16 @@ void MzmlPass::AddEntries() {
 
 bool MzmlPass::WriteIndex() {
     if (!filtering_) return true;
-    out_.Insert("\n");
+    out_.Insert(Newline());
     const std::uint64_t offset = out_.OutputOffset();
     // A kind without entries gets no index (the schema wants at least one offset in each);
     // a file of neither keeps an empty spectrum index, the one thing left to write.
     const bool spectra = spectrumIndex_.count > 0 || chromatogramIndex_.count == 0;
     const int kinds = (spectra ? 1 : 0) + (chromatogramIndex_.count > 0 ? 1 : 0);
-    out_.Insert("<" + Tag("indexList") + " count=\"" + std::to_string(kinds) + "\">\n");
+    const std::string nl = Newline();
+    out_.Insert("<" + Tag("indexList") + " count=\"" + std::to_string(kinds) + "\">" + nl);
     auto writeIndex = [&](Spill& spill, const char* name) {
-        out_.Insert("  <" + Tag("index") + " name=\"" + name + "\">\n");
+        out_.Insert("  <" + Tag("index") + " name=\"" + name + "\">" + nl);
         if (spill.file != nullptr) {
             std::rewind(spill.file);
             char buffer[1 << 16];
@@ -927,7 +967,7 @@ bool MzmlPass::WriteIndex() {
                 Fail("cannot read back the index's temporary file");
             }
         }
-        out_.Insert("  </" + Tag("index") + ">\n");
+        out_.Insert("  </" + Tag("index") + ">" + nl);
     };
     if (spectra) {
         writeIndex(spectrumIndex_, "spectrum");
@@ -935,11 +975,11 @@ bool MzmlPass::WriteIndex() {
     if (chromatogramIndex_.count > 0) {
         writeIndex(chromatogramIndex_, "chromatogram");
     }
-    out_.Insert("</" + Tag("indexList") + ">\n<" + Tag("indexListOffset") + ">" +
-                std::to_string(offset) + "</" + Tag("indexListOffset") + ">\n<" +
+    out_.Insert("</" + Tag("indexList") + ">" + nl + "<" + Tag("indexListOffset") + ">" +
+                std::to_string(offset) + "</" + Tag("indexListOffset") + ">" + nl + "<" +
                 Tag("fileChecksum") + ">");
     const std::string digest = out_.EndHash();
-    out_.Insert(digest + "</" + Tag("fileChecksum") + ">\n");
+    out_.Insert(digest + "</" + Tag("fileChecksum") + ">" + nl);
     return !out_.Failed();
 }
 
@@ -974,7 +1014,7 @@ bool MzmlPass::Finish(std::string& error) {
             const std::string what = "its fileChecksum says " + stated +
                                      " but its bytes give " + actual;
             if (!settings_.ignoreChecksums) {
-                error = what + " (the file is damaged; --ignore-checksums filters it anyway)";
+                error = what + " (the file is damaged; --ignore-checksums takes it anyway)";
                 return false;
             }
             if (settings_.warn) settings_.warn(what);

@@ -65,6 +65,7 @@ private:
     bool ReadSpectrum();
     bool DecodeRole(int role, DecodedArray& out);
     std::string_view ArrayText(const Array& array) const;
+    std::string ArrayName(const Array& array) const;
     void EditAttribute(std::uint64_t tagBegin, std::uint64_t begin, std::uint64_t end,
                        const std::string& value);
     void AddEntries();
@@ -115,6 +116,10 @@ private:
     std::vector<Array> arrays_;
     std::vector<std::pair<std::string, std::string>> userParams_;
     bool inArray_ = false, inBinary_ = false;
+    bool summaryOpen_ = false;  // the last cvParam started is a summary value, not yet ended
+    bool hasDefaultArrayLength_ = false;
+    bool crlf_ = false;         // the file ends its lines with CR LF: so do the lines we add
+    std::string Newline() const { return crlf_ ? "\r\n" : "\n"; }
     std::uint64_t binaryContentBegin_ = 0;
     std::uint64_t spectraSeen_ = 0;
 

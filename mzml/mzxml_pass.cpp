@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
@@ -55,7 +56,8 @@ bool MzxmlPass::AddToIndex(const std::string& id, std::uint64_t offset) {
         return false;
     }
     const std::string line = "<" + prefix_ + "offset id=\"" + EscapeXml(id) + "\">" +
-                             std::to_string(offset) + "</" + prefix_ + "offset>\n";
+                             std::to_string(offset) + "</" + prefix_ + "offset>" +
+                             (crlf_ ? "\r\n" : "\n");
     if (std::fwrite(line.data(), 1, line.size(), index_) != line.size()) {
         Fail(std::string("cannot write the index's temporary file: ") + std::strerror(errno));
         return false;
@@ -99,6 +101,7 @@ void MzxmlPass::OnStart(const StartTag& tag) {
     stack_.emplace_back(name);
     if (stack_.size() == 1) {
         prefix_ = TagPrefix(scanner_.Window().View(tag.begin, tag.end));
+        crlf_ = scanner_.Window().View(0, tag.begin).find("\r\n") != std::string_view::npos;
         return;
     }
     if (runEnded_) {
@@ -123,7 +126,16 @@ void MzxmlPass::OnStart(const StartTag& tag) {
     } else if (name == "dataProcessing" && parent == "msRun") {
         processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
         processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
-    } else if (name == "scan") {
+    } else if (name == "scan" || ((name == "separation" || name == "spotting") &&
+                                  parent == "msRun")) {
+        if (lastProcessingEnd_ == 0 && parent == "msRun" && !entryPlaced_) {
+            // No <dataProcessing> before: ours goes where the schema wants one, here.
+            PlaceEntryBefore(tag.begin);
+        }
+        if (name != "scan") {
+            if (!inHead_) Release(tag.end);
+            return;
+        }
         if (inHead_) {
             inHead_ = false;
             AddEntry();
@@ -213,6 +225,15 @@ void MzxmlPass::OnStart(const StartTag& tag) {
         scan.contentType = content ? content : "m/z-int";
         scan.pairsMzInt = scan.contentType == "m/z-int";
         scan.compressedLenValue = AttributeRange(tag, "compressedLen");
+        if (const char* length = tag.Attribute("compressedLen")) {
+            const auto value = ParseCount(length);
+            if (!value) {
+                Fail("scan " + scan.num + ": compressedLen \"" + length + "\" is not a number");
+                return;
+            }
+            scan.hasCompressedLen = true;
+            scan.compressedLen = *value;
+        }
         scan.textBegin = scan.textEnd = tag.end;
         scan.text.clear();
         return;
@@ -280,6 +301,9 @@ void MzxmlPass::OnEnd(const EndTag& tag) {
         return;
     }
     if (name == "msRun") {
+        if (lastProcessingEnd_ == 0 && !entryPlaced_) {
+            PlaceEntryBefore(tag.begin);
+        }
         if (inHead_) {
             inHead_ = false;
             AddEntry();
@@ -329,9 +353,24 @@ bool MzxmlPass::DecodePeaks(Scan& scan) {
              "\"; only m/z-intensity pairs can be filtered");
         return false;
     }
+    const std::string_view text = PeaksText(scan);
+    if (scan.hasCompressedLen && scan.encoding.zlib) {
+        // compressedLen counts the zlib bytes the base64 text holds.
+        std::size_t chars = 0, padding = 0;
+        for (const char c : text) {
+            if (c == '=') ++padding;
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') ++chars;
+        }
+        const std::size_t bytes = chars / 4 * 3 - std::min<std::size_t>(padding, 2);
+        if (chars % 4 == 0 && bytes != scan.compressedLen) {
+            Fail("scan " + scan.num + ": its peaks say compressedLen=\"" +
+                 std::to_string(scan.compressedLen) + "\" but hold " + std::to_string(bytes) +
+                 " compressed bytes");
+            return false;
+        }
+    }
     std::string why;
-    if (!DecodeArray(PeaksText(scan), scan.encoding, scan.peaksCount * 2, true, pairs_, scratch_,
-                     why)) {
+    if (!DecodeArray(text, scan.encoding, scan.peaksCount * 2, true, pairs_, scratch_, why)) {
         Fail("scan " + scan.num + ": its peaks cannot be read: " + why);
         return false;
     }
@@ -427,7 +466,12 @@ bool MzxmlPass::FilterScan(Scan& scan) {
         }
     }
     encoded_.clear();
-    EncodeArray(pairs_, scan.encoding, scratch_, scratch2_, encoded_);
+    try {
+        EncodeArray(pairs_, scan.encoding, scratch_, scratch2_, encoded_);
+    } catch (const std::exception& e) {
+        Fail("scan " + scan.num + ": its peaks cannot be encoded again: " + e.what());
+        return false;
+    }
     out_.Replace(scan.peaksCountValue.begin, scan.peaksCountValue.end, std::to_string(kept));
     if (scan.tic.Present()) out_.Replace(scan.tic.begin, scan.tic.end, FormatDouble(tic));
     if (scan.basePeakMz.Present())
@@ -448,9 +492,20 @@ bool MzxmlPass::FilterScan(Scan& scan) {
     return true;
 }
 
+void MzxmlPass::PlaceEntryBefore(std::uint64_t offset) {
+    const std::string_view before = scanner_.Window().View(hold_, offset);
+    processingIndent_ = IndentBefore(before);
+    processingOnOwnLine_ = OnOwnLine(before);
+    // The entry is written after the offset's indentation: it ends with one of its own.
+    lastProcessingEnd_ = offset;
+    entryBefore_ = true;
+}
+
 void MzxmlPass::AddEntry() {
+    if (entryPlaced_) return;
+    entryPlaced_ = true;
     if (!filtering_ || settings_.rules == nullptr || lastProcessingEnd_ == 0) return;
-    const std::string nl = processingOnOwnLine_ ? "\n" : "";
+    const std::string nl = processingOnOwnLine_ ? std::string(crlf_ ? "\r\n" : "\n") : "";
     const std::string& indent = processingIndent_;
     std::string entry = nl + indent + "<" + prefix_ + "dataProcessing>" + nl + indent + "  <" +
                         prefix_ +
@@ -462,14 +517,20 @@ void MzxmlPass::AddEntry() {
                  EscapeXml(RuleText(*settings_.rules, i)) + "\"/>";
     }
     entry += nl + indent + "</" + prefix_ + "dataProcessing>";
+    if (entryBefore_) {
+        // Placed before another element: the entry starts where that element's line does
+        // and hands the indentation back to it.
+        entry = entry.substr(nl.size() + indent.size()) + nl + indent;
+    }
     out_.Replace(lastProcessingEnd_, lastProcessingEnd_, entry);
 }
 
 void MzxmlPass::WriteIndex() {
     if (!filtering_) return;
-    out_.Insert("\n");
+    const std::string nl = crlf_ ? "\r\n" : "\n";
+    out_.Insert(nl);
     const std::uint64_t offset = out_.OutputOffset();
-    out_.Insert("<" + prefix_ + "index name=\"scan\">\n");
+    out_.Insert("<" + prefix_ + "index name=\"scan\">" + nl);
     if (index_ != nullptr) {
         std::rewind(index_);
         char buffer[1 << 16];
@@ -479,10 +540,11 @@ void MzxmlPass::WriteIndex() {
         }
         if (std::ferror(index_)) Fail("cannot read back the index's temporary file");
     }
-    out_.Insert("</" + prefix_ + "index>\n<" + prefix_ + "indexOffset>" + std::to_string(offset) +
-                "</" + prefix_ + "indexOffset>\n<" + prefix_ + "sha1>");
+    out_.Insert("</" + prefix_ + "index>" + nl + "<" + prefix_ + "indexOffset>" +
+                std::to_string(offset) + "</" + prefix_ + "indexOffset>" + nl + "<" + prefix_ +
+                "sha1>");
     const std::string digest = out_.EndHash();
-    out_.Insert(digest + "</" + prefix_ + "sha1>\n");
+    out_.Insert(digest + "</" + prefix_ + "sha1>" + nl);
 }
 
 bool MzxmlPass::Finish(std::string& error) {
@@ -516,7 +578,7 @@ bool MzxmlPass::Finish(std::string& error) {
             const std::string what =
                 "its sha1 says " + stated + " but its bytes give " + actual;
             if (!settings_.ignoreChecksums) {
-                error = what + " (the file is damaged; --ignore-checksums filters it anyway)";
+                error = what + " (the file is damaged; --ignore-checksums takes it anyway)";
                 return false;
             }
             if (settings_.warn) settings_.warn(what);

@@ -45,6 +45,8 @@ private:
         bool pairsMzInt = true;
         std::string contentType;
         Range compressedLenValue;
+        bool hasCompressedLen = false;
+        std::uint64_t compressedLen = 0;
         std::uint64_t peaksContentBegin = 0;
         bool rangeText = false;
         std::uint64_t textBegin = 0, textEnd = 0;
@@ -62,6 +64,7 @@ private:
     std::string_view PeaksText(const Scan& scan) const;
     Range AttributeRange(const StartTag& tag, std::string_view name) const;
     void AddEntry();
+    void PlaceEntryBefore(std::uint64_t offset);
     void WriteIndex();
     bool AddToIndex(const std::string& id, std::uint64_t offset);
 
@@ -79,6 +82,9 @@ private:
     std::uint64_t lastProcessingEnd_ = 0;
     std::string processingIndent_;
     bool processingOnOwnLine_ = false;
+    bool entryPlaced_ = false;
+    bool entryBefore_ = false;  // the entry goes before an element, not after the last one
+    bool crlf_ = false;
     std::int64_t declaredScans_ = -1;
     std::uint64_t scansSeen_ = 0;
     bool inPeaks_ = false;

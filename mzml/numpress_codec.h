@@ -15,7 +15,9 @@ enum class NumpressResult { kOk, kDamaged, kTooLarge };
 
 // Decodes `in` into `out` (old contents replaced). More than `maxValues` values is kTooLarge;
 // memory stays bounded by `maxValues` (and the size of `in`) whatever `in` holds, and damaged
-// or truncated input never reads or writes out of bounds.
+// or truncated input never reads or writes out of bounds. Empty input is an empty array
+// (some writers leave out even the fixed point); a fixed point that is zero, negative or not
+// finite in front of values is damage, as every value would be infinite or NaN.
 NumpressResult NumpressDecode(NumpressKind kind, std::span<const std::uint8_t> in,
                               std::size_t maxValues, std::vector<double>& out);
 

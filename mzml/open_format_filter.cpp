@@ -83,7 +83,6 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
                           std::string& error, const OpenFormatOptions& options) {
     NullProgress noProgress;
     RunProgress& shown = progress != nullptr ? *progress : noProgress;
-    shown.SetCurrentFile(input);
     summary = FileSummary{input, output, {}};
 
     const std::string refused = CheckOutputPath(input, output);
@@ -142,10 +141,6 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     };
     PassResult result;
     bool ok = RunDocumentPass(input, settings, result, error);
-    if (ok && !sink->Finish()) {
-        error = sink->Error();
-        ok = false;
-    }
     if (::close(fd) != 0 && ok) {
         error = FileMessage(output, SystemError("closing the written file failed"));
         ok = false;

@@ -31,8 +31,8 @@ struct OpenFormatOptions {
 };
 
 // Reads `input` and writes the filtered copy to `output`, in the input's format and, for a
-// gzipped input, gzipped. `progress` may be null; otherwise it gets SetCurrentFile(input),
-// SetRange(kOpenFormatSteps) and one Step() per hundredth of the input read. On success fills
+// gzipped input, gzipped. `progress` may be null; otherwise it gets SetRange(kOpenFormatSteps)
+// and one Step() per hundredth of the input read (SetCurrentFile is the caller's). On success fills
 // `summary` (one FunctionSummary per MS level present, ascending) and returns true. On failure
 // returns false with "<file>: <what went wrong>" in `error`; nothing is left at `output` (an
 // existing file there is not touched) and no temporary remains.

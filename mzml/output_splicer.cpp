@@ -2,6 +2,20 @@
 
 #include <algorithm>
 
+OutputSplicer::OutputSplicer(const InputWindow& window, ByteSink* sink)
+    : window_(window), sink_(sink) {
+    if (sink_ != nullptr) {
+        stream_ = std::make_unique<BackgroundStream>(sink_);
+    }
+}
+
+bool OutputSplicer::Finish() {
+    if (stream_ && !stream_->Finish()) {
+        failed_ = true;
+    }
+    return !failed_;
+}
+
 void OutputSplicer::Replace(std::uint64_t begin, std::uint64_t end, std::string text) {
     edits_.push_back({begin, end, std::move(text)});
 }
@@ -14,10 +28,7 @@ bool OutputSplicer::Write(std::string_view text) {
     if (sink_ == nullptr) {
         return true;
     }
-    if (hashing_) {
-        hash_.Update(text);
-    }
-    if (!sink_->Write(text)) {
+    if (!stream_->Write(text)) {
         failed_ = true;
     }
     return !failed_;
@@ -33,7 +44,11 @@ bool OutputSplicer::CopyTo(std::uint64_t offset) {
         std::sort(edits_.begin(), edits_.end(),
                   [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
         std::size_t used = 0;
-        for (; used < edits_.size() && edits_[used].begin < offset; ++used) {
+        // An insertion at `offset` itself goes before the byte there, so it is written now.
+        for (; used < edits_.size() && (edits_[used].begin < offset ||
+                                        (edits_[used].begin == offset &&
+                                         edits_[used].end == offset));
+             ++used) {
             const Edit& edit = edits_[used];
             if (edit.begin < cursor_) {
                 continue;  // overlaps one already applied: the first edit of a range wins

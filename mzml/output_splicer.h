@@ -5,6 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include <memory>
+
+#include "mzml/background_stream.h"
 #include "mzml/byte_sink.h"
 #include "mzml/input_window.h"
 #include "mzml/sha1.h"
@@ -15,7 +18,7 @@
 // Without a sink nothing is written (a read-only pass moves the cursor all the same).
 class OutputSplicer {
 public:
-    OutputSplicer(const InputWindow& window, ByteSink* sink) : window_(window), sink_(sink) {}
+    OutputSplicer(const InputWindow& window, ByteSink* sink);
 
     // Input offset up to which everything has been copied or skipped.
     std::uint64_t Cursor() const { return cursor_; }
@@ -33,10 +36,10 @@ public:
     bool Insert(std::string_view text);
 
     // Ends the hashed part; HexDigest of everything written so far.
-    std::string EndHash() {
-        hashing_ = false;
-        return hash_.HexDigest();
-    }
+    std::string EndHash() { return stream_ ? stream_->EndHash() : std::string(); }
+
+    // Waits for everything to be written and flushes the sink to disk.
+    bool Finish();
 
     bool Failed() const { return failed_; }
 
@@ -53,7 +56,6 @@ private:
     std::vector<Edit> edits_;
     std::uint64_t cursor_ = 0;
     std::uint64_t written_ = 0;
-    Sha1 hash_;
-    bool hashing_ = true;
+    std::unique_ptr<BackgroundStream> stream_;
     bool failed_ = false;
 };

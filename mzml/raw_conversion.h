@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Conversions between open formats and our raw data files. The mapping of functions, peaks
@@ -13,7 +14,13 @@
 // nearest) and intensities as unsigned 32-bit counts (rounded to nearest); an intensity that
 // is negative, not a number or above 4294967295, or a spectrum without an MS level, stops the
 // import with an error. `outputRaw` must not exist yet (or be an empty directory).
-bool ImportMzml(const std::string& input, const std::string& outputRaw, std::string& error);
+struct ImportOptions {
+    // Import a file whose own checksum is wrong (with a warning) instead of refusing it.
+    bool ignoreChecksums = false;
+    std::function<void(const std::string&)> warn;
+};
+bool ImportMzml(const std::string& input, const std::string& outputRaw, std::string& error,
+                const ImportOptions& options = {});
 
 // Writes a raw data file as indexed mzML: every scan of function N as an MS level N spectrum,
 // with its peaks exactly (32-bit m/z, 64-bit intensities, the per-peak bytes as an extra array

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "mzml/byte_source.h"
 #include "mzml/document_pass.h"
 #include "mzml/hex_bytes.h"
 #include "mzml/markup_scanner.h"
@@ -147,9 +148,14 @@ void ReadPass(const std::string& input, PassSettings& settings, PassResult& resu
 // Writes the raw data file at `path` from `input`: one pass to learn the functions, then one
 // per function (the library writes a function's scans together), so memory stays that of one
 // spectrum whatever the size of the input.
-void WriteRawFile(const std::string& input, const std::string& path) {
+void WriteRawFile(const std::string& input, const std::string& path,
+                  const ImportOptions& options) {
     std::map<std::int32_t, std::uint32_t> scansOf;
     PassSettings survey;
+    survey.ignoreChecksums = options.ignoreChecksums;
+    survey.warn = [&](const std::string& what) {
+        if (options.warn) options.warn(FileMessage(input, what));
+    };
     survey.decodeLevel = [](std::int32_t) { return false; };
     survey.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& error) {
         const std::int32_t level = spectrum.scan.msLevel;
@@ -181,6 +187,7 @@ void WriteRawFile(const std::string& input, const std::string& path) {
             Check(RawStatsCreateFile(handle, f, 0), "RawStatsCreateFile" + fn);
             if (scansOf[f] > 0) {
                 PassSettings read;
+                read.ignoreChecksums = options.ignoreChecksums;
                 read.decodeLevel = [f](std::int32_t level) { return level == f; };
                 read.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string&) {
                     if (spectrum.scan.msLevel != f) return true;
@@ -241,10 +248,18 @@ class ScratchDirectory {
 }  // namespace
 
 bool ImportMzml(const std::string& givenInput, const std::string& givenOutput,
-                std::string& error) {
+                std::string& error, const ImportOptions& options) {
     // "out.raw/" as shell completion writes it names the same directory as "out.raw".
     const std::string input = WithoutTrailingSlashes(givenInput);
     const std::string outputRaw = WithoutTrailingSlashes(givenOutput);
+    {
+        // The input first: a missing input is the mistake to name, whatever the output.
+        std::string why;
+        if (!ByteSource::Open(input, why)) {
+            error = why;
+            return false;
+        }
+    }
     const std::string refused = CheckOutputPath(input, outputRaw);
     if (!refused.empty()) {
         error = FileMessage(outputRaw, refused);
@@ -270,7 +285,7 @@ bool ImportMzml(const std::string& givenInput, const std::string& givenOutput,
     }
     const fs::path temporary = scratch->Path() / output.filename();
     try {
-        WriteRawFile(input, temporary.string());
+        WriteRawFile(input, temporary.string(), options);
     } catch (const RawWriteFailure& e) {
         error = FileMessage(outputRaw, e.what());
         return false;

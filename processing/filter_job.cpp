@@ -7,6 +7,7 @@
 #include "processing/copy_companions.h"
 #include "processing/copy_function.h"
 #include "processing/output_path.h"
+#include "processing/temporary_output.h"
 
 namespace {
 
@@ -78,6 +79,27 @@ void CFilterJob::SetProgress(RunProgress* newProgress) {
     progress = newProgress != nullptr ? newProgress : &noProgress;
 }
 
+void CFilterJob::SetFormatRoute(const FormatRoute* route) {
+    formatRoute = route;
+}
+
+bool CFilterJob::ProcessOtherFormat(const std::string& item) {
+    FileSummary summary;
+    summary.input = item;
+    summary.output = formatRoute->OutputPath(item, suffix);
+    const std::string refusal = CheckOutputPath(item, summary.output);
+    if (!refusal.empty()) {
+        failure.operation = "output path " + summary.output;
+        failure.text = refusal;
+        return false;
+    }
+    if (!formatRoute->Filter(item, summary.output, *massRangeList, *progress, summary, failure)) {
+        return false;
+    }
+    summaries.push_back(std::move(summary));
+    return true;
+}
+
 std::string CFilterJob::GetFileList() const {
     std::string joined;
     for (std::size_t i = 0; i < fileList.size(); ++i) {
@@ -105,6 +127,9 @@ bool CFilterJob::Run() {
 }
 
 bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock) {
+    if (formatRoute != nullptr && formatRoute->Takes(item)) {
+        return ProcessOtherFormat(item);
+    }
     FileSummary summary;
     summary.input = item;
     // "x.raw/", as shell completion writes it, names x.raw.
@@ -116,6 +141,9 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
         failure.text = refusal;
         return false;
     }
+
+    // What a killed run left in this output goes before anything new is written there.
+    RemoveStaleTemporariesIn(summary.output);
 
     HandlePair handles(ops);
     if (!Check(ops.ReadOpen(item.c_str(), &handles.read), "RawReadOpen")) {
@@ -141,9 +169,10 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
             std::make_unique<std::uint8_t[]>(std::size_t{functionCount} * kFunctionRecordSize);
         const CopyContext context{ops, handles.read, handles.create, *massRangeList,
                                   headerBlock.data()};
-        for (std::uint16_t j = 1; j <= functionCount; ++j) {
+        // A counter as wide as the count would wrap after the library's largest count, 65535.
+        for (std::uint32_t j = 1; j <= functionCount; ++j) {
             FunctionSummary functionSummary;
-            if (!CopyFunction(context, j,
+            if (!CopyFunction(context, static_cast<std::int32_t>(j),
                               functionTable.get() + std::size_t{j - 1u} * kFunctionRecordSize,
                               functionSummary, failure)) {
                 return false;

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "params/mass_range_list.h"
+#include "processing/format_route.h"
 #include "processing/raw_ops.h"
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
-// One batch run: for each input raw data file in turn, a filtered copy beside it, named by
-// the output naming rule. The run stops at the first failure; outputs finished before it stay
+// One batch run: for each input in turn, a filtered copy beside it, named by the output
+// naming rule: raw data files through the raw data library, other formats through the
+// FormatRoute the program plugs in. The run stops at the first failure; outputs finished before it stay
 // complete, the failing one stays as far as it was written (and incomplete), later inputs are
 // not touched, and nothing is deleted.
 class CFilterJob {
@@ -29,6 +31,9 @@ public:
     void SetFileList(const std::vector<std::string>& paths);
     void SetSuffix(const std::string& text);
     void SetProgress(RunProgress* progress);
+    // Inputs this route takes (mzML, mzXML) go through it; the caller keeps it alive. Without
+    // one every input is taken as a raw data file.
+    void SetFormatRoute(const FormatRoute* route);
 
     // Processes every input; true only when all were processed.
     bool Run();
@@ -42,6 +47,7 @@ public:
 
 private:
     bool ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock);
+    bool ProcessOtherFormat(const std::string& item);
     bool CopyAnalogAndProcessInfo(RawHandle readHandle, RawHandle createHandle);
     bool CopyCompanionFiles(const std::string& item);
     bool Check(RawStatus status, const char* operation);
@@ -52,6 +58,7 @@ private:
     const RawOps& ops;
     RunProgress* progress;
     NullProgress noProgress;
+    const FormatRoute* formatRoute = nullptr;
     RunFailure failure;
     std::vector<FileSummary> summaries;
 };

@@ -1,5 +1,7 @@
 #include "processing/output_path.h"
 
+#include "processing/format_route.h"
+
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -68,4 +70,12 @@ std::string CheckOutputPath(const std::string& input, const std::string& output)
                " is a symbolic link; an output is never written through a link";
     }
     return {};
+}
+
+std::string OutputPathOf(const std::string& input, const std::string& suffix,
+                         const FormatRoute* route) {
+    if (route != nullptr && route->Takes(input)) {
+        return route->OutputPath(input, suffix);
+    }
+    return OutputPathFor(WithoutTrailingSlashes(input), suffix);
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -35,6 +36,7 @@ struct Slot {
 Slot slots[kSlots];
 std::atomic<std::uint64_t> nextNumber{0};
 std::once_flag handlersInstalled;
+std::atomic<bool> ending{false};  // an ending signal is being handled
 
 std::uint64_t HashOfName(const std::string& name) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -108,18 +110,25 @@ void RemoveTreeAt(int parent, const char* name, int depth) {
     ::unlinkat(parent, name, AT_REMOVEDIR);
 }
 
+// Unlinks every registered path; the slots stay registered, since their writers may still
+// be creating them.
 void RemoveRegistered() {
     for (Slot& slot : slots) {
-        int expected = kLive;
-        if (slot.state.compare_exchange_strong(expected, kBusy)) {
+        if (slot.state.load() == kLive) {
             RemoveTreeAt(AT_FDCWD, slot.path, 0);
-            slot.state.store(kFree);
         }
     }
 }
 
 void OnEndingSignal(int signalNumber) {
     const int savedErrno = errno;
+    // Other threads run on while this one cleans up: from now on none registers a new
+    // temporary (RegisterTemporary waits for the end), and one registered just before may
+    // still be in the middle of creating its file, hence a second pass a moment later.
+    ending.store(true);
+    RemoveRegistered();
+    const struct timespec moment = {0, 30 * 1000 * 1000};
+    ::nanosleep(&moment, nullptr);
     RemoveRegistered();
     // Ended by the signal as if we had never caught it, so the exit status tells it.
     struct sigaction fallback {};
@@ -199,8 +208,12 @@ void RegisterTemporary(const std::string& path) {
         if (slot.state.compare_exchange_strong(expected, kBusy)) {
             std::memcpy(slot.path, path.c_str(), path.size() + 1);
             slot.state.store(kLive);
-            return;
+            break;
         }
+    }
+    // The process is ending: a file created now could outlive the clean-up.
+    while (ending.load()) {
+        ::pause();
     }
 }
 

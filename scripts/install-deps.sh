@@ -11,7 +11,9 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
   python3
   nlohmann-json3-dev time bc
-  libpwizlite-dev libboost-dev openms python3-pymzml
+  libexpat1-dev openms openms-common python3-pymzml libxml2-utils
+  snakemake
+  xvfb openbox xdotool x11-utils imagemagick
 )
 
 missing=()

@@ -113,23 +113,33 @@ class AddInputTest : public QObject {
         QCOMPARE(ReadLastDirectory(), QStringLiteral("/kept/"));
     }
 
-    // A list file adds its lines exactly as written, in reverse file order above the items
-    // already there, whatever its line ends.
+    // A list file adds its lines as written, in reverse file order above the items already
+    // there, whatever its line ends. A relative line names a file beside the list file (the
+    // original platform's file dialog made the list's folder the current directory): it is
+    // taken relative to that folder, shown here as "%F/".
     void listFileLinesGoOnTopReversed_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("list");
-        const QStringList withEmpty{"B", "", "A", "/old.raw"};
+        const QStringList withEmpty{"%F/B", "", "%F/A", "/old.raw"};
         QTest::newRow("LF") << QByteArray("A\n\nB\n") << withEmpty;
         QTest::newRow("CR LF") << QByteArray("A\r\n\r\nB\r\n") << withEmpty;
         QTest::newRow("no final line end") << QByteArray("A\n\nB") << withEmpty;
-        QTest::newRow("blanks kept as written") << QByteArray(" A \r\nC:\\x\\y.raw\n")
-                                                << QStringList{"C:\\x\\y.raw", " A ", "/old.raw"};
+        QTest::newRow("blanks kept as written")
+            << QByteArray(" A \r\nC:\\x\\y.raw\n")
+            << QStringList{"%F/C:\\x\\y.raw", "%F/ A ", "/old.raw"};
         QTest::newRow("only a line end") << QByteArray("\n") << QStringList{"", "/old.raw"};
         QTest::newRow("empty file") << QByteArray() << QStringList{"/old.raw"};
+        QTest::newRow("absolute lines as written")
+            << QByteArray("/d/a.raw\n/e/../b.raw\n")
+            << QStringList{"/e/../b.raw", "/d/a.raw", "/old.raw"};
+        QTest::newRow("relative lines with folders")
+            << QByteArray("sub/a.raw\n../b.raw\n./c.raw\n")
+            << QStringList{"%F/./c.raw", "%F/../b.raw", "%F/sub/a.raw", "/old.raw"};
     }
     void listFileLinesGoOnTopReversed() {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, list);
+        list.replaceInStrings(QStringLiteral("%F"), scope->Folder().path());
         const QString file = scope->PathIn(QStringLiteral("batch.txt"));
         WriteFile(file, content);
         CFilterDlg dialog;
@@ -145,6 +155,22 @@ class AddInputTest : public QObject {
         QCOMPARE(log.listFileParents, QList<QWidget*>{&dialog});
         QCOMPARE(log.listFileInitials, QStringList{DefaultLastDirectory() + "*.txt"});
         QCOMPARE(ReadLastDirectory(), scope->Folder().path() + QLatin1Char('/'));
+    }
+
+    // Regression: list lines went through a QString, which turned bytes that are no UTF-8
+    // into replacement characters; the run got another path than the file named.
+    void listFileLinesKeepTheirBytes() {
+        const QString file = scope->PathIn(QStringLiteral("bytes.txt"));
+        WriteFile(file, QByteArray("/d/caf\xe9.raw\nna\xefve.raw\n"));
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DialogLog log;
+        AnswerListFile(log, file);
+        SetLeftControlProbe([] { return true; });
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        const std::string folder = QFile::encodeName(scope->Folder().path()).toStdString();
+        QCOMPARE(NativeInputPaths(dialog),
+                 (std::vector<std::string>{folder + "/na\xefve.raw", "/d/caf\xe9.raw"}));
     }
 
     // The dialog lets a name of a missing file through; reading it adds nothing, says nothing

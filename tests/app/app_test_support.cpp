@@ -24,7 +24,8 @@
 AppMessageCapture::AppMessageCapture()
     : previous(SetAppMessageHandler([this](QMessageBox& box) {
           messages.append({box.icon(), box.windowTitle(), box.text(), box.detailedText(),
-                           box.parent() != nullptr, box.standardButtons()});
+                           box.parent() != nullptr, box.windowModality() == Qt::ApplicationModal,
+                           box.standardButtons()});
       })) {}
 
 AppMessageCapture::~AppMessageCapture() {
@@ -67,6 +68,10 @@ QString SuffixText(QWidget& dialog) {
     return dialog.findChild<QLineEdit*>(QStringLiteral("IDC_SUFFIX"))->text();
 }
 
+std::vector<std::string> NativeInputPaths(CFilterDlg& dialog) {
+    return dialog.InputPaths();
+}
+
 void ShowAndWait(CFilterDlg& dialog) {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -81,6 +86,8 @@ void DropUrls(QWidget& dialog, const QList<QUrl>& urls) {
     QVERIFY2(enter.isAccepted(), "the dialog refused the drag");
     QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &drop);
+    // The dialog handles a drop once it has ended, from the event loop.
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
 }
 
 void DropPaths(QWidget& dialog, const QStringList& paths) {

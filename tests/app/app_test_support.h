@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app_message.h"
 #include "dialog_test_support.h"
@@ -25,6 +26,7 @@ struct ShownMessage {
     QString text;
     QString detailedText;
     bool hasOwner;
+    bool modal;  // to the whole program
     QMessageBox::StandardButtons buttons;
 };
 
@@ -67,11 +69,14 @@ class AppTestScope {
 QTreeWidget* InputList(QWidget& dialog);
 QStringList ListTexts(QWidget& dialog);
 QString SuffixText(QWidget& dialog);
+// The items' paths as the run gets them.
+std::vector<std::string> NativeInputPaths(CFilterDlg& dialog);
 
 // Shows the dialog without a modal loop, so that clicks run their handlers at once.
 void ShowAndWait(CFilterDlg& dialog);
 
-// Drags `urls` onto the dialog and drops them, as a file manager would.
+// Drags `urls` onto the dialog and drops them, as a file manager would, and lets the dialog
+// handle the drop.
 void DropUrls(QWidget& dialog, const QList<QUrl>& urls);
 void DropPaths(QWidget& dialog, const QStringList& paths);
 

@@ -2,8 +2,13 @@
 // of the inputs, empty items, and the one message at the end.
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 #include <utility>
@@ -11,6 +16,7 @@
 #include "app/filter_dlg.h"
 #include "app/left_control_key.h"
 #include "app/list_file_dialog.h"
+#include "app/progress_dlg.h"
 #include "app_test_support.h"
 #include "rawio/raw_api.h"
 
@@ -64,13 +70,15 @@ class BatchRunTest : public QObject {
         QCOMPARE(shown.text, QStringLiteral("All files have been processed successfully."));
         QCOMPARE(shown.caption, QStringLiteral("Finished"));
         QCOMPARE(shown.icon, QMessageBox::Information);
-        QVERIFY(!shown.hasOwner);
+        // In front of the dialog and modal, so that nothing behind it takes its keys.
+        QVERIFY(shown.hasOwner);
+        QVERIFY(shown.modal);
         QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(shown.detailedText.isEmpty());
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("first_F.raw"))));
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("second_F.raw"))));
 
-        // The progress dialog: modeless, without parent, under the wait cursor, its text the
+        // The progress dialog: over the main dialog and modal, under the wait cursor, its text the
         // current input; once the input's header is read its bar runs from 0 to the input's
         // function count, one step per function.
         const QList<ProgressSample>& samples = progress->Samples();
@@ -78,8 +86,9 @@ class BatchRunTest : public QObject {
         QCOMPARE(progress->FilesShown(), (QStringList{"Static", second, first}));
         for (const ProgressSample& sample : samples) {
             QCOMPARE(sample.caption, QStringLiteral("Processing files, please wait..."));
-            QVERIFY(!sample.hasParent);
-            QVERIFY(!sample.modal);
+            // In front of the main dialog, which takes no input while the run lasts.
+            QVERIFY(sample.hasParent);
+            QVERIFY(sample.modal);
             QVERIFY(sample.waitCursor);
             QCOMPARE(sample.minimum, 0);
             QVERIFY(sample.value >= 0 && sample.value <= sample.maximum);
@@ -119,6 +128,57 @@ class BatchRunTest : public QObject {
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("first_F.raw"))));
     }
 
+    // Regression: the run lets window events through to paint its progress, and through them
+    // a second Process, a drop, Edit... or Add... could reach the dialog in the middle of the
+    // run. None of them does anything now until the run has ended.
+    void nothingStartsDuringARun() {
+        const QString input = scope->PathIn(QStringLiteral("busy.raw"));
+        MakeAcquisition(input, 3);
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DropPaths(dialog, {input});
+        AddRuleThroughDialogs(dialog, kRule);
+        SetLeftControlProbe([] { return true; });
+        SetListFileChooser([](QWidget*, const QString&) -> QString {
+            QTest::qFail("the list-file dialog opened during the run", __FILE__, __LINE__);
+            return QString();
+        });
+
+        int tries = 0;
+        bool dragTaken = false;
+        QTimer during;
+        during.setInterval(0);
+        QObject::connect(&during, &QTimer::timeout, [&] {
+            auto* progress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+            if (progress == nullptr || tries > 0) {
+                return;
+            }
+            ++tries;
+            for (const char* button : {"IDC_PROCESS", "IDC_EDIT_PARAMETERS", "IDC_ADD"}) {
+                dialog.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            }
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(scope->PathIn(QStringLiteral("late.raw")))});
+            QDragEnterEvent enter(dialog.rect().center(), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &enter);
+            dragTaken = enter.isAccepted();
+            QDropEvent drop(QPointF(dialog.rect().center()), Qt::CopyAction, &data, Qt::LeftButton,
+                            Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &drop);
+        });
+        during.start();
+        ClickButton(dialog, QStringLiteral("IDC_PROCESS"));
+        during.stop();
+        QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+
+        QCOMPARE(tries, 1);
+        QVERIFY(!dragTaken);
+        QCOMPARE(scope->Messages().Texts(),
+                 QStringList{"All files have been processed successfully."});
+        QCOMPARE(ListTexts(dialog), QStringList{input});
+    }
+
     // The failing input, the operation and the library's words go into the details; the
     // inputs above the failing one are done, those below it are not attempted.
     void failureNamesWhatFailed() {
@@ -138,7 +198,9 @@ class BatchRunTest : public QObject {
         QCOMPARE(shown.text, QStringLiteral("There was an error during processing."));
         QCOMPARE(shown.caption, QStringLiteral("Finished"));
         QCOMPARE(shown.icon, QMessageBox::Critical);
-        QVERIFY(!shown.hasOwner);
+        // In front of the dialog and modal, so that nothing behind it takes its keys.
+        QVERIFY(shown.hasOwner);
+        QVERIFY(shown.modal);
         QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY2(shown.detailedText.contains(missing), qPrintable(shown.detailedText));
         QVERIFY2(shown.detailedText.contains(QStringLiteral("RawReadOpen")),

@@ -119,7 +119,9 @@ class FilterDlgTest : public QObject {
         QCOMPARE(shown.text, message);
         QCOMPARE(shown.caption, QStringLiteral("Problem"));
         QCOMPARE(shown.icon, QMessageBox::Warning);
-        QVERIFY(!shown.hasOwner);
+        // In front of the dialog and modal, so that nothing behind it takes its keys.
+        QVERIFY(shown.hasOwner);
+        QVERIFY(shown.modal);
         QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(progress.Samples().isEmpty());
         QCOMPARE(ListTexts(dialog), before);
@@ -192,49 +194,72 @@ class FilterDlgTest : public QObject {
                                                 "into the list."));
             QCOMPARE(shown.caption, QStringLiteral("Problem"));
             QCOMPARE(shown.icon, QMessageBox::Warning);
-            QVERIFY(!shown.hasOwner);
+            // In front of the dialog and modal, so that nothing behind it takes its keys.
+            QVERIFY(shown.hasOwner);
+            QVERIFY(shown.modal);
         }
     }
 
-    // A real message box has no owner and blocks nothing: the dialog answers the user while
-    // the warning waits for its OK, and the next warning of the drop follows the first.
-    void messagesLeaveTheDialogUsable() {
+    // Regression: the boxes had no owner and were not modal while the dialog was, so on a
+    // desktop they opened behind it, ignored the user, and the warnings of one drop piled up.
+    // A real box now belongs to the dialog and is modal: Process does nothing while it waits,
+    // Escape or Return answers it, and the next warning of the drop follows.
+    void dropWarningsAreAnsweredOneByOne_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int{Qt::Key_Return};
+        QTest::newRow("Escape") << int{Qt::Key_Escape};
+    }
+    void dropWarningsAreAnsweredOneByOne() {
+        QFETCH(int, key);
         const AppMessageHandler capture = SetAppMessageHandler({});
         CFilterDlg dialog;
         ShowAndWait(dialog);
-        DropPaths(dialog, {"/d/keep.raw", "/d/gone.raw"});
-        ClickRow(InputList(dialog), 0);
         QStringList seen;
-        bool blocking = false;
+        QStringList faults;
         std::function<void()> answer = [&] {
-            QMessageBox* box = nullptr;
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (window->isVisible() && qobject_cast<QMessageBox*>(window) != nullptr) {
-                    box = static_cast<QMessageBox*>(window);
-                }
-            }
-            if (box == nullptr) {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible()) {
                 QTimer::singleShot(0, answer);
                 return;
             }
             seen.append(box->text());
-            // Checked after the drop: a failure here would leave the box open.
-            blocking = blocking || box->parent() != nullptr ||
-                       QApplication::activeModalWidget() != nullptr;
-            if (seen.size() == 1) {
-                ClickButton(dialog, QStringLiteral("IDC_REMOVE"));
+            if (box->parentWidget() != &dialog) {
+                faults.append(QStringLiteral("the box does not belong to the dialog"));
             }
-            box->button(QMessageBox::Ok)->click();
+            // Nothing behind the box starts: no run, no second box.
+            dialog.findChild<QPushButton*>(QStringLiteral("IDC_PROCESS"))->click();
+            if (QApplication::activeModalWidget() != box) {
+                faults.append(QStringLiteral("Process reacted under the box"));
+            }
+            QTest::keyClick(box, static_cast<Qt::Key>(key));
+            if (box->isVisible()) {
+                faults.append(QStringLiteral("the key did not answer the box"));
+                box->done(0);
+            }
             if (seen.size() < 2) {
                 QTimer::singleShot(0, answer);
             }
         };
         QTimer::singleShot(0, answer);
-        DropPaths(dialog, {"/d/a.txt", "/d/b.txt"});
+        DropPaths(dialog, {"/d/a.raw", "/d/b.txt", "/d/c.raw", "/d/e.doc", "/d/f.RAW"});
         SetAppMessageHandler(capture);
+        QCOMPARE(faults, QStringList());
         QCOMPARE(seen.size(), qsizetype{2});
-        QVERIFY(!blocking);
-        QCOMPARE(ListTexts(dialog), QStringList{"/d/keep.raw"});
+        QCOMPARE(ListTexts(dialog), (QStringList{"/d/f.RAW", "/d/c.raw", "/d/a.raw"}));
+    }
+
+    // Bytes that are no UTF-8 cannot go through a QString unchanged: a dropped path keeps them
+    // on its way to the run.
+    void droppedPathsKeepTheirBytes() {
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        DropUrls(dialog, {QUrl::fromEncoded("file:///d/caf%E9.raw"),
+                          QUrl::fromEncoded("file:///d/%C3%A9t%C3%A9.raw")});
+        QCOMPARE(ListTexts(dialog).size(), qsizetype{2});
+        QCOMPARE(ListTexts(dialog).at(0), QStringLiteral("/d/\u00e9t\u00e9.raw"));
+        QVERIFY(scope->Messages().Messages().isEmpty());
+        QCOMPARE(NativeInputPaths(dialog),
+                 (std::vector<std::string>{"/d/\xc3\xa9t\xc3\xa9.raw", "/d/caf\xe9.raw"}));
     }
 
     // What is not a local file has no path: it is passed over without a message.

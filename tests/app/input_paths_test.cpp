@@ -1,5 +1,6 @@
 // The texts of the input list on their way to the run: the comma join, the ".raw" test of
-// dropped paths and the tip cut to its buffer.
+// dropped paths, the bytes of dropped URLs, list lines against their list's folder, and the
+// tip cut to its buffer.
 
 #include <QtTest>
 
@@ -46,6 +47,72 @@ class InputPathsTest : public QObject {
         QFETCH(QString, path);
         QFETCH(bool, raw);
         QCOMPARE(HasRawExtension(path), raw);
+    }
+
+    void rawExtensionOfBytes_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<bool>("raw");
+        QTest::newRow("no UTF-8 in the name") << QByteArray("/d/caf\xe9.raw") << true;
+        QTest::newRow("no UTF-8 in the extension") << QByteArray("/d/x.r\xe1w") << false;
+        QTest::newRow("upper case") << QByteArray("/d/\xff.RAW") << true;
+    }
+    void rawExtensionOfBytes() {
+        QFETCH(QByteArray, path);
+        QFETCH(bool, raw);
+        QCOMPARE(HasRawExtension(path.toStdString()), raw);
+    }
+
+    // A file manager escapes the bytes of a path in its URL; each escape is one byte again.
+    void urlPathBytes_data() {
+        QTest::addColumn<QByteArray>("url");
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("plain") << QByteArray("file:///d/x.raw") << QByteArray("/d/x.raw");
+        QTest::newRow("Latin-1 byte")
+            << QByteArray("file:///d/caf%E9.raw") << QByteArray("/d/caf\xe9.raw");
+        QTest::newRow("UTF-8") << QByteArray("file:///d/%C3%A9.raw")
+                               << QByteArray("/d/\xc3\xa9.raw");
+        QTest::newRow("blank and percent")
+            << QByteArray("file:///d/a%20b%25.raw") << QByteArray("/d/a b%.raw");
+        QTest::newRow("final slash") << QByteArray("file:///d/x.raw/") << QByteArray("/d/x.raw/");
+        QTest::newRow("not a local file")
+            << QByteArray("https://example.org/x.raw") << QByteArray();
+    }
+    void urlPathBytes() {
+        QFETCH(QByteArray, url);
+        QFETCH(QByteArray, path);
+        QCOMPARE(QByteArray::fromStdString(NativePathOfUrl(QUrl::fromEncoded(url))), path);
+    }
+
+    void listLinesResolveAgainstTheListFolder_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("relative") << QByteArray("x.raw") << QByteArray("/l/")
+                                  << QByteArray("/l/x.raw");
+        QTest::newRow("relative with folders")
+            << QByteArray("../d/x.raw") << QByteArray("/l/") << QByteArray("/l/../d/x.raw");
+        QTest::newRow("absolute") << QByteArray("/d/x.raw") << QByteArray("/l/")
+                                  << QByteArray("/d/x.raw");
+        QTest::newRow("empty line stays empty")
+            << QByteArray() << QByteArray("/l/") << QByteArray();
+        QTest::newRow("blank line is a name")
+            << QByteArray(" ") << QByteArray("/l/") << QByteArray("/l/ ");
+        QTest::newRow("bytes kept")
+            << QByteArray("caf\xe9.raw") << QByteArray("/\xff/") << QByteArray("/\xff/caf\xe9.raw");
+        QTest::newRow("no folder") << QByteArray("x.raw") << QByteArray() << QByteArray("x.raw");
+    }
+    void listLinesResolveAgainstTheListFolder() {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, path);
+        QCOMPARE(
+            QByteArray::fromStdString(ResolveListLine(line.toStdString(), folder.toStdString())),
+            path);
+    }
+
+    void joinKeepsBytes() {
+        QCOMPARE(JoinNativePaths({"/d/caf\xe9.raw", "", "/d/\xff.raw"}),
+                 std::string("/d/caf\xe9.raw,,/d/\xff.raw"));
     }
 
     void tipCutToBuffer_data() {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "dialog_test_support.h"
@@ -114,6 +115,10 @@ class AddParameterDlgTest : public QObject {
         QTest::newRow("defect empty") << IDC_MASS_DEFECT << "" << number << none;
         QTest::newRow("defect letters") << IDC_MASS_DEFECT << "abc" << number << none;
         QTest::newRow("defect trailing") << IDC_MASS_DEFECT << "0.3x" << number << none;
+        QTest::newRow("defect nan") << IDC_MASS_DEFECT << "nan" << number << none;
+        QTest::newRow("defect inf") << IDC_MASS_DEFECT << "inf" << number << none;
+        QTest::newRow("defect 1e400") << IDC_MASS_DEFECT << "1e400" << number << none;
+        QTest::newRow("defect hexadecimal") << IDC_MASS_DEFECT << "0x1p-2" << number << none;
     }
     void validatesEachField() {
         QFETCH(int, field);
@@ -146,6 +151,33 @@ class AddParameterDlgTest : public QObject {
     }
 
     // Two bad fields: each OK reports only the first of them, in exchange order.
+    // Regression: the box took the executable's name ("brevanto") as its caption. A real box
+    // is shown here, over the dialog and modal, and answered with Return.
+    void validationMessageIsTitledBrevanto() {
+        CMassRange rule;
+        CAddParameterDlg dialog(nullptr, &rule);
+        QString caption;
+        QWidget* owner = nullptr;
+        WhileModal([&](QDialog&) {
+            TypeInto(Edit(dialog, IDC_MASS_DEFECT), QStringLiteral("nan"));
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box != nullptr) {
+                    caption = box->windowTitle();
+                    owner = box->parentWidget();
+                    QTest::keyClick(box, Qt::Key_Return);
+                }
+            });
+            ClickButton(dialog, kOk);
+            QVERIFY(dialog.isVisible());
+            dialog.reject();
+        });
+        dialog.DoModal();
+        QCOMPARE(caption, QStringLiteral("Brevanto"));
+        QCOMPARE(owner, static_cast<QWidget*>(&dialog));
+        QCOMPARE(rule, CMassRange());
+    }
+
     void reportsOnlyTheFirstFailingField() {
         MessageCapture messages;
         CMassRange rule;

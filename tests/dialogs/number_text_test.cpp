@@ -79,6 +79,18 @@ class NumberTextTest : public QObject {
         QTest::newRow("trailing garbage") << "0.36x" << refused;
         QTest::newRow("decimal comma") << "0,365" << refused;
         QTest::newRow("two points") << "1.2.3" << refused;
+        // Regression: strtod's other spellings were taken, and a NaN or infinite defect keeps
+        // nothing.
+        QTest::newRow("nan") << "nan" << refused;
+        QTest::newRow("negative nan") << "-NAN" << refused;
+        QTest::newRow("inf") << "inf" << refused;
+        QTest::newRow("infinity") << "-Infinity" << refused;
+        QTest::newRow("beyond a double") << "1e400" << refused;
+        QTest::newRow("hexadecimal float") << "0x1p-2" << refused;
+        QTest::newRow("hexadecimal integer") << "0x10" << refused;
+        QTest::newRow("largest double")
+            << "1.7976931348623157e308" << std::optional<double>(1.7976931348623157e308);
+        QTest::newRow("underflows to zero") << "1e-400" << std::optional<double>(0.0);
     }
     void doubleFields() {
         QFETCH(QString, text);

@@ -1,7 +1,9 @@
 #include "mzml/byte_source.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -183,17 +185,37 @@ TEST(ByteSource, RefusesWhatIsNotARegularFile) {
     }
 }
 
+// Root reads whatever the mode says, so as root the open runs in a child that has dropped to
+// the unprivileged "nobody" (which has no supplementary groups to lift it either).
 TEST(ByteSource, PermissionDeniedGivesTheSystemsReason) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads files whatever their mode";
-    }
     ScratchDir dir;
     const std::string path = dir.Path("secret.mzML");
     WriteFile(path, "x");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    std::string error;
-    EXPECT_EQ(ByteSource::Open(path, error), nullptr);
-    EXPECT_EQ(error, path + ": Permission denied");
+    ASSERT_EQ(::chmod(std::filesystem::path(path).parent_path().c_str(), 0755), 0);
+    const std::string expected = path + ": Permission denied";
+    if (::geteuid() != 0) {
+        std::string error;
+        EXPECT_EQ(ByteSource::Open(path, error), nullptr);
+        EXPECT_EQ(error, expected);
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(2);
+        }
+        std::string error;
+        const bool refused = ByteSource::Open(path, error) == nullptr;
+        ::_exit(refused && error == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 2) << "could not drop to nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the open was not refused with " << expected;
 }
 
 }  // namespace

@@ -4,13 +4,19 @@
 
 #include "params/mass_range.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "processing/filter_job.h"
 #include "processing/peak_filter.h"
 #include "tests/processing/fake_raw_library.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -232,6 +238,37 @@ TEST_F(FilterJobTest, ZeroFunctionsNoAnalogNoHistory) {
     EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "file e.raw", "range 0", "hide"}));
 }
 
+// Regression: the function loop counted in 16 bits, so at the library's largest function
+// count, 65,535, the counter wrapped to 0 after the last function and the run failed there.
+TEST_F(FilterJobTest, EveryFunctionCountTheLibraryAllowsIsCopied) {
+    for (const std::uint32_t count : {65534u, 65535u}) {
+        FakeRawLibrary fake;
+        FakeInput in;
+        in.hasAnalog = false;
+        FakeFunction empty = MakeFakeFunction(0, 0, 1);
+        empty.hasStats = false;
+        empty.hasEE = false;
+        in.functions.assign(count, empty);
+        fake.inputs["many.raw"] = std::move(in);
+        CFilterJob job(&rules, FakeRawLibrary::Ops());
+        job.SetFileList("many.raw");
+        job.SetSuffix("_BRV");
+        RecordingProgress progress;
+        job.SetProgress(&progress);
+        ASSERT_TRUE(job.Run()) << count << ": " << job.GetFailure().Describe();
+        ASSERT_EQ(job.GetSummaries().size(), 1u);
+        const std::vector<FunctionSummary>& functions = job.GetSummaries()[0].functions;
+        ASSERT_EQ(functions.size(), count);
+        EXPECT_EQ(functions.front().function, 1);
+        EXPECT_EQ(functions.back().function, static_cast<std::int32_t>(count));
+        EXPECT_EQ(std::count(progress.events.begin(), progress.events.end(), "step"),
+                  static_cast<std::ptrdiff_t>(count));
+        EXPECT_EQ(fake.outputs["many_BRV.raw"].functionTable.size(),
+                  std::size_t{count} * kFunctionRecordSize);
+        EXPECT_TRUE(fake.outputs["many_BRV.raw"].closed);
+    }
+}
+
 TEST_F(FilterJobTest, FileListSplitting) {
     struct Case {
         std::string joined;
@@ -411,6 +448,12 @@ TEST_F(FilterJobTest, FailureSweep) {
         ASSERT_FALSE(ok) << "call " << k << " " << failed;
         EXPECT_EQ(failed.substr(0, failed.find('(')), job.GetFailure().operation) << failed;
         EXPECT_EQ(job.GetFailure().text, "injected failure");
+        // The library's detail goes with every failure line.
+        EXPECT_EQ(job.GetFailure().detail, "fake detail of the failed call") << failed;
+        EXPECT_NE(job.GetFailure().Describe().find(
+                      "failed: injected failure; fake detail of the failed call"),
+                  std::string::npos)
+            << job.GetFailure().Describe();
         for (std::size_t i = k; i < fake.calls.size(); ++i) {
             const std::string& after = fake.calls[i];
             EXPECT_TRUE(after.rfind("RawCreateAbandon(", 0) == 0 ||
@@ -434,6 +477,62 @@ TEST_F(FilterJobTest, FailureSweep) {
         }
         EXPECT_EQ(job.GetFileList().rfind(failing, 0), 0u) << job.GetFileList();
     }
+}
+
+// Regression: "x.raw/", as shell completion writes it, was named "x.raw/_BRV" and refused.
+TEST_F(FilterJobTest, TrailingSlashesNameTheAcquisition) {
+    for (const std::string input : {"d/x.raw/", "d/x.raw//"}) {
+        FakeRawLibrary fake;
+        fake.inputs[input] = FakeInput{};
+        CFilterJob job(&rules, FakeRawLibrary::Ops());
+        job.SetFileList(std::vector<std::string>{input});
+        job.SetSuffix("_BRV");
+        EXPECT_TRUE(job.Run()) << input << ": " << job.GetFailure().Describe();
+        EXPECT_EQ(fake.outputs.count("d/x_BRV.raw"), 1u) << input;
+        ASSERT_EQ(job.GetSummaries().size(), 1u);
+        EXPECT_EQ(job.GetSummaries()[0].output, "d/x_BRV.raw");
+    }
+}
+
+// Regression: an output path that was a link was written through.
+TEST_F(FilterJobTest, AnOutputPathThatIsALinkIsRefusedBeforeAnyCall) {
+    const fs::path dir = fs::path(::testing::TempDir()) / ("job_link_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "elsewhere.raw");
+    fs::create_directory_symlink(dir / "elsewhere.raw", dir / "x_BRV.raw");
+    const std::string input = (dir / "x.raw").string();
+    FakeRawLibrary fake;
+    fake.inputs[input] = FakeInput{};
+    CFilterJob job(&rules, FakeRawLibrary::Ops());
+    job.SetFileList(std::vector<std::string>{input});
+    job.SetSuffix("_BRV");
+    EXPECT_FALSE(job.Run());
+    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_NE(job.GetFailure().Describe().find("is a symbolic link"), std::string::npos)
+        << job.GetFailure().Describe();
+    fs::remove_all(dir);
+}
+
+// Regression: a companion that could not be copied was ignored and the file reported done.
+TEST_F(FilterJobTest, AFailedCompanionCopyFailsTheFileAndNamesTheCompanion) {
+    const fs::path dir = fs::path(::testing::TempDir()) / ("job_comp_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "x.raw");
+    std::ofstream(dir / "x.raw" / "notes.txt") << "notes";
+    // The output directory is missing (the stand-in library writes nothing), so the copy fails.
+    const std::string input = (dir / "x.raw").string();
+    FakeRawLibrary fake;
+    fake.inputs[input] = FakeInput{};
+    CFilterJob job(&rules, FakeRawLibrary::Ops());
+    job.SetFileList(std::vector<std::string>{input});
+    job.SetSuffix("_BRV");
+    EXPECT_FALSE(job.Run());
+    EXPECT_TRUE(job.GetSummaries().empty());
+    EXPECT_EQ(job.GetFailure().operation, "copying companion files");
+    EXPECT_NE(job.GetFailure().Describe().find((dir / "x.raw" / "notes.txt").string()),
+              std::string::npos)
+        << job.GetFailure().Describe();
+    fs::remove_all(dir);
 }
 
 }  // namespace

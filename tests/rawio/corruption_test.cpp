@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -46,11 +48,17 @@ protected:
         return positions;
     }
 
-    // Reading the damaged file either fails with a status or gives exactly the original data.
-    void ExpectFailureOrIdentical(const std::string& what) {
+    // Reading the damaged file either gives exactly the original data or fails with the
+    // status of its kind of damage (a damaged completion record makes the whole file
+    // incomplete, any other damaged file makes it corrupt), and a detail that names the file.
+    void ExpectFailureOrIdentical(const std::string& name, const std::string& what) {
         const RawStatus status = rawtest::ReadAcquisition(path, &read);
         if (status == kRawOk) {
             EXPECT_EQ(read, expected) << what << " read back different data";
+        } else {
+            EXPECT_EQ(status, name == "brv-manifest.bin" ? kRawIncomplete : kRawCorrupt) << what;
+            const std::string detail = RawLastErrorDetail();
+            EXPECT_EQ(detail.rfind(path + "/" + name + ": ", 0), 0u) << what << ": " << detail;
         }
         ++checked;
     }
@@ -69,7 +77,7 @@ TEST_F(CorruptionTest, FlippedBytesNeverReadBackWrong) {
             Bytes damaged = bytes;
             damaged[at] ^= 0x5A;
             rawtest::WriteFileBytes(path + "/" + name, damaged);
-            ExpectFailureOrIdentical(name + " flipped at " + std::to_string(at));
+            ExpectFailureOrIdentical(name, name + " flipped at " + std::to_string(at));
         }
         rawtest::WriteFileBytes(path + "/" + name, bytes);
     }
@@ -80,7 +88,7 @@ TEST_F(CorruptionTest, TruncatedFilesNeverReadBackWrong) {
     for (const auto& [name, bytes] : pristine) {
         for (const std::size_t at : Positions(bytes.size())) {
             rawtest::WriteFileBytes(path + "/" + name, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at)));
-            ExpectFailureOrIdentical(name + " truncated to " + std::to_string(at));
+            ExpectFailureOrIdentical(name, name + " truncated to " + std::to_string(at));
         }
         rawtest::WriteFileBytes(path + "/" + name, bytes);
     }
@@ -104,7 +112,9 @@ TEST_F(CorruptionTest, FilesFromAnotherAcquisitionAreRefused) {
             continue;
         }
         rawtest::WriteFileBytes(path + "/" + name, rawtest::ReadFileBytes(otherPath + "/" + name));
-        EXPECT_NE(rawtest::ReadAcquisition(path, &read), kRawOk) << name;
+        EXPECT_EQ(rawtest::ReadAcquisition(path, &read), kRawCorrupt) << name;
+        EXPECT_EQ(std::string(RawLastErrorDetail()).rfind(path + "/" + name + ": ", 0), 0u)
+            << name << ": " << RawLastErrorDetail();
         rawtest::WriteFileBytes(path + "/" + name, bytes);
     }
 }
@@ -114,6 +124,9 @@ TEST_F(CorruptionTest, MissingFilesAreRefused) {
         std::filesystem::remove(path + "/" + name);
         const RawStatus status = rawtest::ReadAcquisition(path, &read);
         EXPECT_EQ(status, name == "brv-manifest.bin" ? kRawIncomplete : kRawCorrupt) << name;
+        EXPECT_EQ(std::string(RawLastErrorDetail()),
+                  path + "/" + name + ": cannot open it: " + std::strerror(ENOENT))
+            << name;
         rawtest::WriteFileBytes(path + "/" + name, bytes);
     }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "rawio/file_io.h"
 #include "rawio/raw_api.h"
@@ -64,10 +66,13 @@ protected:
                 rawio::SetIoFaultPlan({n, fromThenOn, error});
                 const RawStatus status = rawtest::WriteAcquisition(path, a);
                 rawio::SetIoFaultPlan({});
-                EXPECT_NE(status, kRawOk) << what << ": the failure was not reported";
-                if (error == ENOSPC) {
-                    EXPECT_EQ(status, kRawIoError) << what;
-                }
+                // Whatever the operation, the status is the system's refusal and the detail
+                // names the path and gives the system's reason.
+                EXPECT_EQ(status, kRawIoError) << what;
+                const std::string detail = RawLastErrorDetail();
+                EXPECT_EQ(detail.rfind(dir.Path(), 0), 0u) << what << ": " << detail;
+                EXPECT_TRUE(detail.ends_with(std::string(": ") + std::strerror(error)))
+                    << what << ": " << detail;
                 // Complete means wholly the new file, or wholly the old one when the create
                 // failed before touching it; anything else is refused as incomplete (or
                 // absent, when not even the directory was made).
@@ -110,7 +115,11 @@ TEST_F(FaultInjectionTest, EveryFailedReadOperationIsReported) {
         Acquisition read;
         const RawStatus status = rawtest::ReadAcquisition(path, &read);
         rawio::SetIoFaultPlan({});
-        EXPECT_NE(status, kRawOk) << "read operation " << n;
+        EXPECT_EQ(status, kRawIoError) << "read operation " << n;
+        const std::string detail = RawLastErrorDetail();
+        EXPECT_EQ(detail.rfind(path, 0), 0u) << "read operation " << n << ": " << detail;
+        EXPECT_TRUE(detail.ends_with(std::string(": ") + std::strerror(EIO)))
+            << "read operation " << n << ": " << detail;
     }
 }
 

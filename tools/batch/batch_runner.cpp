@@ -8,50 +8,32 @@
 #include "processing/output_path.h"
 
 #ifdef BREVANTO_HAVE_MZML
-#include "mzml/open_format_filter.h"
+#include "mzml/open_format_route.h"
 #endif
 
 namespace {
 
 #ifdef BREVANTO_HAVE_MZML
-// mzML and mzXML inputs are filtered in place of the raw run, with the same rules, naming,
-// progress and summary.
-FileOutcome RunOpenFormat(const BatchOptions& options, const std::string& input,
-                          RunProgress* progress) {
-    FileOutcome outcome;
-    outcome.attempted = true;
-    NullProgress none;
-    RunProgress& shown = progress != nullptr ? *progress : none;
-    shown.Show();
-    std::string error;
-    const std::string output = BatchOutputPath(input, options.suffix);
-    const std::string refusal = CheckOutputPath(input, output);
-    if (!refusal.empty()) {
-        outcome.failure = {input, "output path " + output, kRawOk, refusal, "", ""};
-    } else {
-        OpenFormatOptions formatOptions;
-        formatOptions.ignoreChecksums = options.ignoreChecksums;
-        formatOptions.warn = [](const std::string& warning) {
-            std::fprintf(stderr, "brevanto-batch: warning: %s\n", warning.c_str());
-        };
-        outcome.ok = FilterOpenFormatFile(input, output, options.rules, progress,
-                                          outcome.summary, error, formatOptions);
-        if (!outcome.ok) {
-            outcome.failure = {input, "filtering", kRawOk, error, "", ""};
-        }
-    }
-    shown.Hide();
-    return outcome;
+void PrintWarning(const std::string& warning) {
+    std::fprintf(stderr, "brevanto-batch: warning: %s\n", warning.c_str());
 }
 #endif
 
-FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunProgress* progress) {
+// The route of the other formats, the same for every input of the run (and the dialog's).
+const FormatRoute* RouteFor(const BatchOptions& options) {
 #ifdef BREVANTO_HAVE_MZML
-    if (IsOpenFormatPath(input) || IsOpenFormatFile(input)) {
-        return RunOpenFormat(options, input, progress);
-    }
+    static const OpenFormatRoute checked(OpenFormatOptions{false, PrintWarning});
+    static const OpenFormatRoute unchecked(OpenFormatOptions{true, PrintWarning});
+    return options.ignoreChecksums ? &unchecked : &checked;
+#else
+    (void)options;
+    return nullptr;
 #endif
+}
+
+FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunProgress* progress) {
     CFilterJob job(&options.rules);
+    job.SetFormatRoute(RouteFor(options));
     job.SetFileList(std::vector<std::string>{input});
     job.SetSuffix(options.suffix);
     job.SetProgress(progress);
@@ -68,15 +50,8 @@ FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunPro
 
 }  // namespace
 
-std::string BatchOutputPath(const std::string& given, const std::string& suffix) {
-    // "x.raw/", as shell completion writes it, names x.raw.
-    const std::string input = WithoutTrailingSlashes(given);
-#ifdef BREVANTO_HAVE_MZML
-    if (IsOpenFormatPath(input)) {
-        return OpenFormatOutputPath(input, suffix);
-    }
-#endif
-    return OutputPathFor(input, suffix);
+std::string BatchOutputPath(const std::string& input, const std::string& suffix) {
+    return OutputPathOf(input, suffix, RouteFor(BatchOptions{}));
 }
 
 std::vector<FileOutcome> RunBatch(const BatchOptions& options,

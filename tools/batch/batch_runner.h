@@ -15,8 +15,8 @@ struct FileOutcome {
     RunFailure failure;
 };
 
-// The output an input is written to: beside it, the suffix appended to its name (an mzXML
-// input gives an mzML output).
+// The output an input is written to: beside it, the suffix appended to its name, in the
+// input's own format (OutputPathOf with the run's format route).
 std::string BatchOutputPath(const std::string& input, const std::string& suffix);
 
 // Runs the inputs of `options`, up to options.jobs at once, each input as a run of its own.

@@ -13,7 +13,7 @@ constexpr const char* kUsage =
     "       brevanto-raw info FILE.raw [--json]\n"
     "       brevanto-raw dump FILE.raw [--function J]\n"
     "       brevanto-raw verify FILE.raw\n"
-    "       brevanto-raw import-mzml IN.mzML|IN.mzXML OUT.raw\n"
+    "       brevanto-raw import-mzml [--ignore-checksums] IN.mzML|IN.mzXML OUT.raw\n"
     "       brevanto-raw export-mzml IN.raw OUT.mzML\n";
 
 }  // namespace
@@ -28,8 +28,12 @@ void PrintUsage() {
 }
 
 void ReportRawFailure(const std::string& path, const std::string& what, RawStatus status) {
-    std::fprintf(stderr, "brevanto-raw: %s: %s: %s\n", path.c_str(), what.c_str(),
-                 RawStatusText(status));
+    // The status says what kind of failure; the detail which file, which check, and why.
+    const std::string detail = RawLastErrorDetail();
+    const std::string text = RawStatusText(status);
+    std::fprintf(stderr, "brevanto-raw: %s: %s: %s%s%s\n", path.c_str(), what.c_str(), text.c_str(),
+                 detail.empty() || detail == text ? "" : "; ",
+                 detail.empty() || detail == text ? "" : detail.c_str());
 }
 
 void ReportFailure(const std::string& path, const std::string& message) {
