@@ -235,8 +235,7 @@ const std::vector<HostileCase>& Cases() {
              return ReplaceOnce(Typical(), R"(id="scan=2" defaultArrayLength="4")",
                                 R"(id="scan=2")");
          },
-         {"scan=2", "defaultArrayLength"},
-         "fails today: the spectrum is taken as empty and copied unfiltered with its four peaks"},
+         {"scan=2", "defaultArrayLength"}},
         {"ArrayListCountDisagrees",
          "bad.mzML",
          [] { return MzmlWith([](MzmlDocument& d) { d.spectra[1].arrayListCount = "3"; }); },
@@ -266,17 +265,6 @@ const std::vector<HostileCase>& Cases() {
          "bad.mzML",
          [] { return MzmlWith([](MzmlDocument& d) { d.spectra[1].arrays[1].values.pop_back(); }); },
          {"scan=2"}},
-        {"MissingIntensityArray",
-         "bad.mzML",
-         [] {
-             return MzmlWith([](MzmlDocument& d) {
-                 d.spectra[1].arrays.pop_back();
-                 d.spectra[1].arrayListCount = "1";
-             });
-         },
-         {"scan=2", "intensity"},
-         "fails today: the filter keeps the m/z-only spectrum and writes an output that the "
-         "reader then refuses (\"its m/z and intensity arrays differ in length\")"},
         {"DamagedZlib",
          "bad.mzML",
          [] {
@@ -391,8 +379,7 @@ const std::vector<HostileCase>& Cases() {
                  d.scans[1].compressedLen = "3";
              });
          },
-         {"scan 2", "compressedLen"},
-         "fails today: compressedLen is not checked against the decoded stream"},
+         {"scan 2", "compressedLen"}},
         {"MzxmlBadBase64",
          "bad.mzXML",
          [] { return MzxmlWith([](MzxmlDocument& d) { d.scans[1].text = "QUJD!!=="; }); },
@@ -496,33 +483,27 @@ INSTANTIATE_TEST_SUITE_P(
              const std::string packed = Gzip(Typical());
              return packed.substr(0, packed.size() / 2);
          },
-         {"truncated"},
-         "fails today: the path is given twice"},
+         {"truncated"}},
         {"GzipOfGarbage",
          "bad.mzML.gz",
          [] { return std::string("\x1f\x8b\x08\x00garbage", 11); },
-         {},
-         "fails today: the path is given twice"},
+         {}},
         {"AnotherRootElement",
          "bad.mzML",
          [] { return std::string("<?xml version=\"1.0\"?>\n<html><body/></html>\n"); },
-         {"<html>"},
-         "fails today: \"not an mzML or mzXML file\" is said twice"},
+         {"<html>"}},
         {"ArrayListCountNamesTheSpectrum",
          "bad.mzML",
          [] { return MzmlWith([](MzmlDocument& d) { d.spectra[1].arrayListCount = "3"; }); },
-         {"scan=2"},
-         "fails today: the message names no spectrum"},
+         {"scan=2"}},
         {"CutFileSaysTruncated",
          "bad.mzML",
          [] { return CutBefore(Typical(), R"(<spectrum index="1")"); },
-         {"truncated"},
-         "fails today: it says \"malformed XML at byte N: no element found\""},
+         {"truncated"}},
         {"ShortIntensityArrayIsNamed",
          "bad.mzML",
          [] { return MzmlWith([](MzmlDocument& d) { d.spectra[1].arrays[1].values.pop_back(); }); },
-         {"scan=2", "intensity"},
-         "fails today: it says \"an array cannot be read\""},
+         {"scan=2", "intensity"}},
         {"ShortMzArrayIsNamed",
          "bad.mzML",
          [] { return MzmlWith([](MzmlDocument& d) { d.spectra[1].defaultArrayLength = "5"; }); },
@@ -552,6 +533,12 @@ TEST(HostileInputBaseline, UnspoiledDocumentsAreFilteredAndReadBack) {
          ReplaceOnce(ReplaceOnce(MzmlWith([](MzmlDocument& d) { d.indexed = false; }),
                                  R"(<spectrumList count="3")", R"(<spectrumList count="7")"),
                      R"(<cvList count="1">)", R"(<cvList count="4">)")},
+        // A spectrum with m/z values alone is filtered on them; the reader hands it over with
+        // no intensities.
+        {"mz_only.mzML", MzmlWith([](MzmlDocument& d) {
+             d.spectra[1].arrays.pop_back();
+             d.spectra[1].arrayListCount = "1";
+         })},
         {"miscounted.mzXML", MzxmlWith([](MzxmlDocument& d) { d.scanCount = "9"; })},
     };
     for (const Baseline& b : baselines) {

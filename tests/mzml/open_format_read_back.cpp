@@ -18,7 +18,7 @@ bool ReadOpenFormatBack(const std::string& path, const CMassRangeList* rules, Re
     PassSettings settings;
     settings.ignoreChecksums = ignoreChecksums;
     settings.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& why) {
-        if (spectrum.mz.size() != spectrum.intensity.size()) {
+        if (!spectrum.intensity.empty() && spectrum.mz.size() != spectrum.intensity.size()) {
             why = "the reader handed over arrays of unequal length";
             return false;
         }
