@@ -1,6 +1,6 @@
 # Front door for a new machine: `make demo` installs what is missing, builds and runs the main
 # job on sample data; `make test` runs every test, once with warnings as errors and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzer for about a minute.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers for about two minutes.
 
 JOBS ?= $(shell nproc)
 
@@ -28,7 +28,7 @@ test-asan:
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-# A short run of the raw data reader fuzzer (clang, libFuzzer) over its seed corpus.
+# Short runs of the raw data reader, open-format codec and open-format filter fuzzers (libFuzzer).
 test-fuzz:
 	bash scripts/run-fuzz.sh
 

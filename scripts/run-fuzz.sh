@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset and runs the raw data reader fuzzer for about a minute over the seed
 # corpus (generated fresh, plus anything kept in fuzz/corpus/), then the open-format codec
-# fuzzer for half that. Exits non-zero on a crash.
+# fuzzer for half that, then the open-format reader and filter fuzzer for about half a minute
+# over tiny generated documents and the shared sample files (copied into the build tree at run
+# time, never into the repository). Exits non-zero on a crash.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${FUZZ_SECONDS:-55}"
+open_format_seconds="${OPEN_FORMAT_FUZZ_SECONDS:-30}"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j 2 --target raw_read_fuzzer make_seed_corpus mzml_codec_fuzzer
+cmake --build --preset fuzz -j 2 --target raw_read_fuzzer make_seed_corpus mzml_codec_fuzzer \
+    open_format_fuzzer make_open_format_seeds
 
 corpus=build/fuzz/corpus
 seeds=build/fuzz/seeds
@@ -31,3 +35,25 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 build/fuzz/fuzz/mzml_codec_fuzzer "$codec_corpus" \
     -max_total_time="$(( (seconds + 1) / 2 ))" -timeout=10 -rss_limit_mb=1024 -max_len=4096 \
     -artifact_prefix=build/fuzz/ -print_final_stats=1
+
+# The open formats: tiny documents made fresh, the shared samples when they are there.
+corpus=build/fuzz/open_format_corpus
+seeds=build/fuzz/open_format_seeds
+rm -rf "$seeds"
+mkdir -p "$corpus" "$seeds"
+build/fuzz/fuzz/make_open_format_seeds "$seeds"
+shared=../shared/data
+if [ -d "$shared" ]; then
+    find "$shared" -maxdepth 1 -type f \( -iname '*.mzML' -o -iname '*.mzXML' -o -iname '*.gz' \) \
+        -exec cp {} "$seeds"/ \;
+    chmod u+w "$seeds"/*
+fi
+dirs=("$corpus" "$seeds")
+if [ -d fuzz/open_format_corpus ]; then dirs+=(fuzz/open_format_corpus); fi
+
+# The shared samples reach 230 KB; -max_len keeps them whole.
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+build/fuzz/fuzz/open_format_fuzzer "${dirs[@]}" -dict=fuzz/open_format.dict \
+    -max_total_time="$open_format_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+    -artifact_prefix=build/fuzz/open_format_ -print_final_stats=1
