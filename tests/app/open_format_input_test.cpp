@@ -23,11 +23,13 @@ QString SharedSample(const char* name) {
     return !folder.isEmpty() && QFile::exists(path) ? path : QString();
 }
 
-// The values the bar showed for `file` once its range was set to `maximum`, each once.
+// The values the bar showed for `file` from the moment its range was set to `maximum` (the bar
+// restarts at 0 then; until that, it may still show the input before), each once.
 QList<int> BarValues(const ProgressSampler& progress, const QString& file, int maximum) {
     QList<int> values;
     for (const ProgressSample& sample : progress.Samples()) {
-        if (sample.currentFile != file || sample.maximum != maximum) {
+        if (sample.currentFile != file || sample.maximum != maximum ||
+            (values.isEmpty() && sample.value != 0)) {
             continue;
         }
         if (values.isEmpty() || values.last() != sample.value) {
@@ -82,12 +84,13 @@ class OpenFormatInputTest : public QObject {
         ShowAndWait(dialog);
         DropPaths(dialog, {"/old.raw"});
         DropPaths(dialog, {dropped});
-        QCOMPARE(ListTexts(dialog),
-                 taken ? QStringList{dropped, "/old.raw"} : QStringList{"/old.raw"});
-        QCOMPARE(scope->Messages().Texts(),
-                 taken ? QStringList()
-                       : QStringList{"You can only drag Brevanto raw data files (*.raw) into the "
-                                     "list."});
+        const QStringList list =
+            taken ? QStringList{dropped, QStringLiteral("/old.raw")} : QStringList{"/old.raw"};
+        QCOMPARE(ListTexts(dialog), list);
+        const QStringList warnings =
+            taken ? QStringList()
+                  : QStringList{"You can only drag Brevanto raw data files (*.raw) into the list."};
+        QCOMPARE(scope->Messages().Texts(), warnings);
     }
 
     // One run over a raw data file, an mzML and a gzipped mzML: each output beside its input in
@@ -122,8 +125,7 @@ class OpenFormatInputTest : public QObject {
         QCOMPARE(BarValues(*progress, raw, 3), (QList<int>{0, 1, 2, 3}));
         for (const QString& file : {plain, packed}) {
             const QList<int> values = BarValues(*progress, file, 100);
-            QVERIFY2(!values.isEmpty() && values.first() == 0 && values.last() == 100,
-                     qPrintable(file));
+            QVERIFY2(values.size() > 2 && values.last() == 100, qPrintable(file));
             for (qsizetype i = 1; i < values.size(); ++i) {
                 QVERIFY2(values.at(i) > values.at(i - 1), qPrintable(file));
             }
