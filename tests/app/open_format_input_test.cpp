@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "app/filter_dlg.h"
+#include "app/left_control_key.h"
+#include "app/list_file_dialog.h"
 #include "app/open_format_inputs.h"
 #include "app_test_support.h"
 
@@ -165,6 +167,36 @@ class OpenFormatInputTest : public QObject {
         QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("before_BRV.raw"))));
         QVERIFY(!QFile::exists(scope->PathIn(QStringLiteral("cut_BRV.mzML"))));
         QVERIFY(!QFile::exists(scope->PathIn(QStringLiteral("after_BRV.mzML"))));
+    }
+
+    // A list file names any input; an mzML under a name that says nothing is told by its
+    // content and filtered as mzML, its output keeping its name's extension.
+    void listFileNamesOpenFormatFiles() {
+        const QString mzml = SharedSample("tiny.pwiz.1.1.mzML");
+        if (mzml.isEmpty()) {
+            QSKIP("the shared samples are absent (BREVANTO_SHARED_DATA)");
+        }
+        QVERIFY(QFile::copy(mzml, scope->PathIn(QStringLiteral("acquisition.data"))));
+        MakeAcquisition(scope->PathIn(QStringLiteral("run.raw")), 1);
+        const QString list = scope->PathIn(QStringLiteral("inputs.txt"));
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("run.raw\nacquisition.data\n");
+        file.close();
+        CFilterDlg dialog;
+        ShowAndWait(dialog);
+        SetListFileChooser([list](QWidget*, const QString&) { return list; });
+        SetLeftControlProbe([] { return true; });
+        ClickButton(dialog, QStringLiteral("IDC_ADD"));
+        AddRuleThroughDialogs(dialog, kRule);
+        ClickButton(dialog, QStringLiteral("IDC_PROCESS"));
+
+        QCOMPARE(scope->Messages().Texts(),
+                 QStringList{"All files have been processed successfully."});
+        QFile output(scope->PathIn(QStringLiteral("acquisition_BRV.data")));
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        QVERIFY(output.readAll().contains("<indexedmzML"));
+        QVERIFY(OpensAsRawFile(scope->PathIn(QStringLiteral("run_BRV.raw"))));
     }
 
   private:
