@@ -708,7 +708,39 @@ def scenario_failing_mzxml_details(session, app):
     app.wait_exit()
 
 
+def scenario_browse_open_format_file(session, app):
+    """The browse dialog's file types on a real desktop: switched by the keyboard to the mzML and
+    mzXML type, it lists an mzML, which a double-click picks as a file; the run filters it."""
+    s = session
+    tiny, = app.shared_samples(OPEN_FORMAT_SAMPLES[0])
+    shutil.copyfile(tiny, os.path.join(app.data, "tiny.mzML"))
+    app.set_last_directory(app.data + "/")
+    app.start()
+    click_control(s, app.main, MAIN, MAIN_ADD)
+    browse = s.wait_window("^Select Input Raw File$")
+    expect_in_front(s, browse, app.main)
+    # From the empty name field, Tab reaches the file types (Choose is off while nothing is
+    # chosen); Down picks the second, and Shift+Tab goes back.
+    s.key(browse, "Tab", "Down", "shift+Tab")
+    x, y = select_in_browse_dialog(s, browse, "tiny.mzML")
+    s.picture("desktop-browse-open-formats")
+    s.click(browse, x, y, repeat=2)
+    s.wait_gone(browse)
+    s.wait_active(app.main)
+    app.expect_last_directory(app.data + "/")
+    app.add_rule(RULE)
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = message_box(s, "Finished", app.main)
+    check(len(find_buttons(s, box)) == 1, "the run failed")
+    check(os.path.isfile(os.path.join(app.data, "tiny_BRV.mzML")), "no output of the mzML")
+    s.key(box, "Return")
+    s.wait_gone(box)
+    click_control(s, app.main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
 SCENARIOS = {
+    "browse_open_format_file": scenario_browse_open_format_file,
     "drop_mixed_and_run": scenario_drop_mixed_and_run,
     "failing_mzxml_details": scenario_failing_mzxml_details,
     "drop_with_rejected_names": scenario_drop_with_rejected_names,
