@@ -42,14 +42,27 @@ std::string FieldText(const char* field, std::size_t capacity) {
     return std::string(field, length);
 }
 
+std::string JoinBrowseRecord(const BrowseRecord& record) {
+    const std::string extension = FieldText(record.extension, sizeof record.extension);
+    return FieldText(record.directory, sizeof record.directory) +
+           FieldText(record.name, sizeof record.name) + (extension.empty() ? "" : ".") + extension;
+}
+
 bool FillBrowseRecord(const QString& path, BrowseRecord& record) {
     const PathParts parts = SplitPath(ToNativePath(WithoutTrailingSeparators(path)));
-    // The extension part keeps its dot; the record does not.
-    const std::string extension =
-        parts.extension.empty() ? std::string() : parts.extension.substr(1);
+    // The extension part keeps its dot; the record does not. A name ending in a dot keeps it
+    // in the name field, so that joining the fields (a dot only before an extension) gives the
+    // path back.
+    std::string name = parts.name;
+    std::string extension;
+    if (parts.extension == ".") {
+        name += '.';
+    } else if (!parts.extension.empty()) {
+        extension = parts.extension.substr(1);
+    }
     BrowseRecord filled = record;
     if (!CopyToField(parts.drive + parts.directory, filled.directory, sizeof filled.directory) ||
-        !CopyToField(parts.name, filled.name, sizeof filled.name) ||
+        !CopyToField(name, filled.name, sizeof filled.name) ||
         !CopyToField(extension, filled.extension, sizeof filled.extension)) {
         return false;
     }
@@ -75,11 +88,10 @@ int BroFileOpen(int zero, BrowseRecord* record, const std::uint32_t* options, co
         return 0;
     }
     if (!FillBrowseRecord(chosen, *record)) {
-        ShowAppMessage({QMessageBox::Warning, caption,
-                        QStringLiteral("The path of this raw data file is too long to be "
-                                       "added:\n%1")
-                            .arg(chosen),
-                        QString()});
+        ShowAppMessage(
+            {QMessageBox::Warning, caption,
+             QStringLiteral("The path of this input is too long to be added:\n%1").arg(chosen),
+             QString()});
         return 0;
     }
     return 1;

@@ -14,6 +14,7 @@
 #include "app/app_message.h"
 #include "app/input_paths.h"
 #include "app/message_texts.h"
+#include "app/open_format_inputs.h"
 #include "app/progress_dlg.h"
 #include "dialogs/data_exchange.h"
 #include "dialogs/parameters_dlg.h"
@@ -182,6 +183,7 @@ void CFilterDlg::OnProcess() {
         const RunningFlag run(running);
         ProgressDialogProgress progress(this);
         CFilterJob job(&massRanges);
+        job.SetFormatRoute(DialogFormatRoute());
         job.SetFileList(JoinNativePaths(InputPaths()));
         job.SetSuffix(ToNativePath(suffix));
         job.SetProgress(&progress);

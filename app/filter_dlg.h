@@ -21,7 +21,8 @@ class QTreeWidget;
 // The main dialog (template 102, "Brevanto"): the input list, the output suffix and the one
 // CMassRangeList of the program. Edit... opens the parameters dialog, Add... and drops add
 // input paths at the top of the list, Remove takes the topmost selected one out, and Process
-// runs the batch over the list from top to bottom and reports the outcome in one message.
+// runs the batch over the list from top to bottom (raw data files, mzML and mzXML files, each
+// processed as CFilterJob decides) and reports the outcome in one message.
 // Finish, Escape and the window's close request all end it as Cancel.
 //
 // While a run is in progress, or one of its messages waits for an answer, it starts no second
@@ -57,7 +58,7 @@ class CFilterDlg : public TemplateDialog {
 
     // Add... with the left Control key: the lines of a list file.
     void AddFromListFile(const QString& lastDirectory);
-    // Add... otherwise: one raw data file from the browse dialog.
+    // Add... otherwise: one raw data file or open-format file from the browse dialog.
     void AddFromBrowseDialog(const QString& lastDirectory);
     // New paths go to the top, so the newest is processed first. The item keeps the path's
     // bytes for the run; its text is only for showing.

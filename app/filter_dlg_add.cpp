@@ -54,8 +54,6 @@ void CFilterDlg::AddFromBrowseDialog(const QString& lastDirectory) {
     if (BroFileOpen(0, &record, &browseOptions, "Select Input Raw File") == 0) {
         return;
     }
-    const std::string directory = FieldText(record.directory, sizeof record.directory);
-    InsertAtTop(directory + FieldText(record.name, sizeof record.name) + "." +
-                FieldText(record.extension, sizeof record.extension));
-    WriteLastDirectory(FromNativePath(directory));
+    InsertAtTop(JoinBrowseRecord(record));
+    WriteLastDirectory(FromNativePath(FieldText(record.directory, sizeof record.directory)));
 }

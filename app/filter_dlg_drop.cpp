@@ -9,6 +9,7 @@
 #include "app/filter_dlg.h"
 #include "app/input_paths.h"
 #include "app/message_texts.h"
+#include "app/open_format_inputs.h"
 
 void CFilterDlg::dragEnterEvent(QDragEnterEvent* event) {
     if (!Busy() && event->mimeData()->hasUrls()) {
@@ -61,7 +62,7 @@ void CFilterDlg::OnDropFiles(const QList<QUrl>& urls) {
         if (path.empty()) {
             continue;
         }
-        if (HasRawExtension(path)) {
+        if (HasRawExtension(path) || HasOpenFormatExtension(path)) {
             InsertAtTop(path);
         } else {
             // Each rejected name is answered before the next one is looked at.

@@ -10,8 +10,9 @@ class QLabel;
 class QProgressBar;
 
 // The progress dialog of a batch run (template 131), with the current input in its text and
-// a bar from 0 to the input's function count. It has no buttons and cannot be closed; it goes
-// when the run ends.
+// a bar from 0 to the range the run sets for that input: its function count for a raw data
+// file, a hundred steps for an mzML or mzXML file. It has no buttons and cannot be closed; it
+// goes when the run ends.
 //
 // The original was modeless and without a parent. Under an X11 window manager such a window
 // may open, or drop, behind the dialog the user just clicked, and the dialog behind it would

@@ -2,18 +2,24 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "app/input_paths.h"
+#include "app/open_format_inputs.h"
 
 namespace {
 
 bool IsRawDataFile(const QFileInfo& info) {
     return info.isDir() && HasRawExtension(info.fileName());
+}
+
+// What the dialog ends with: a raw data file, or a file of any other kind (the run decides
+// what it is).
+bool IsPickable(const QFileInfo& info) {
+    return IsRawDataFile(info) || (info.exists() && !info.isDir());
 }
 
 }  // namespace
@@ -33,21 +39,17 @@ RawFileBrowseDialog::RawFileBrowseDialog(QWidget* parent, const QString& title,
     setObjectName(QStringLiteral("rawFileBrowseDialog"));
     // Qt's own dialog, so that accept() below decides what may be chosen.
     setOption(QFileDialog::DontUseNativeDialog);
-    setOption(QFileDialog::ShowDirsOnly);
     setOption(QFileDialog::ReadOnly);
     setAcceptMode(QFileDialog::AcceptOpen);
-    // A raw data file is a directory, so the dialog lists directories; to the user they are
-    // files.
-    setFileMode(QFileDialog::Directory);
+    // Files are picked by the dialog itself; a raw data file is a directory, which accept()
+    // and the views' double-click and Return below pick as a file.
+    setFileMode(QFileDialog::ExistingFile);
     setIconProvider(&icons);
+    setNameFilters(BrowseNameFilters());
     setLabelText(QFileDialog::LookIn, QStringLiteral("Look in:"));
-    setLabelText(QFileDialog::FileName, QStringLiteral("Raw data file:"));
+    setLabelText(QFileDialog::FileName, QStringLiteral("File name:"));
     setLabelText(QFileDialog::FileType, QStringLiteral("Files of type:"));
     setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
-    if (auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
-        types->clear();
-        types->addItem(QStringLiteral("Raw data files (*.raw)"));
-    }
     for (const QString& name : {QStringLiteral("listView"), QStringLiteral("treeView")}) {
         if (auto* view = findChild<QAbstractItemView*>(name)) {
             view->installEventFilter(this);
@@ -66,7 +68,7 @@ QString RawFileBrowseDialog::ChosenPath() const {
 
 bool RawFileBrowseDialog::Pick(const QString& path) {
     const QFileInfo chosen(path);
-    if (path.isEmpty() || !IsRawDataFile(chosen)) {
+    if (path.isEmpty() || !IsPickable(chosen)) {
         return false;
     }
     picked = chosen.absoluteFilePath();
@@ -103,12 +105,10 @@ bool RawFileBrowseDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void RawFileBrowseDialog::accept() {
     const QFileInfo chosen(ChosenPath());
-    if (!chosen.isDir()) {
+    if (!chosen.exists() || Pick(chosen.absoluteFilePath())) {
         return;
     }
-    if (!Pick(chosen.absoluteFilePath())) {
-        setDirectory(chosen.absoluteFilePath());
-    }
+    setDirectory(chosen.absoluteFilePath());
 }
 
 QString ChooseRawFile(const QString& startDirectory, const QString& title) {

@@ -14,7 +14,7 @@ packages=(
   nlohmann-json3-dev time bc
   libexpat1-dev openms openms-common python3-pymzml libxml2-utils
   snakemake
-  xvfb openbox xdotool x11-utils imagemagick
+  xvfb openbox xdotool x11-utils imagemagick xclip
 )
 
 missing=()

@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QtTest>
 #include <cstring>
 #include <memory>
 
 #include "app/browse_record.h"
 #include "app/list_file_dialog.h"
+#include "app/open_format_inputs.h"
 #include "app/raw_file_browse_dialog.h"
 #include "app_test_support.h"
 
@@ -148,14 +150,16 @@ class BrowseRecordTest : public QObject {
         QCOMPARE(BroFileOpen(0, nullptr, nullptr, "Pick"), 0);
     }
 
-    // Our browse dialog: folders only; an ordinary folder opens, a raw data file ends it.
+    // Our browse dialog: an ordinary folder opens, a raw data file ends it. It offers raw data
+    // files first, then the open formats, then all files.
     void browseDialogChoosesRawDataFilesOnly() {
         QVERIFY(QDir(scope->Folder().path()).mkpath(QStringLiteral("plain/s01.RAW")));
         RawFileBrowseDialog dialog(nullptr, QStringLiteral("Select Input Raw File"),
                                    scope->Folder().path());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select Input Raw File"));
-        QCOMPARE(dialog.fileMode(), QFileDialog::Directory);
-        QVERIFY(dialog.testOption(QFileDialog::ShowDirsOnly));
+        QCOMPARE(dialog.nameFilters(), BrowseNameFilters());
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Raw data files (*.raw)"));
+        QCOMPARE(BrowseNameFilters().last(), QStringLiteral("All files (*)"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
@@ -172,6 +176,89 @@ class BrowseRecordTest : public QObject {
         dialog.accept();
         QCOMPARE(dialog.result(), int{QDialog::Accepted});
         QCOMPARE(QDir(dialog.ChosenPath()).absolutePath(), QDir(raw).absolutePath());
+    }
+
+    // Each file type shows the folders and the files of its kind, in any letter case; a file
+    // of any kind is picked as a file, a raw data file as one too, and a folder opens.
+    void browseDialogFileTypes_data() {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QStringList>("shown");
+        const bool openFormats = BrowseNameFilters().size() == 3;
+        QTest::newRow("raw data files") << 0 << QStringList{"folder", "s01.RAW"};
+        if (openFormats) {
+            QTest::newRow("open formats") << 1 << QStringList{"a.mzML",     "b.MZXML", "c.mzml.GZ",
+                                                              "d.mzXML.gz", "folder",  "s01.RAW"};
+        }
+        QTest::newRow("all files")
+            << (openFormats ? 2 : 1)
+            << QStringList{"a.mzML",     "b.MZXML", "c.mzml.GZ", "d.mzXML.gz",
+                           "e.mzML.bak", "folder",  "notes.txt", "s01.RAW"};
+    }
+    void browseDialogFileTypes() {
+        QFETCH(int, filter);
+        QFETCH(QStringList, shown);
+        QDir folder(scope->Folder().path());
+        QVERIFY(folder.mkpath(QStringLiteral("s01.RAW")));
+        QVERIFY(folder.mkpath(QStringLiteral("folder")));
+        for (const char* name :
+             {"a.mzML", "b.MZXML", "c.mzml.GZ", "d.mzXML.gz", "e.mzML.bak", "notes.txt"}) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        RawFileBrowseDialog dialog(nullptr, QStringLiteral("Select Input Raw File"), folder.path());
+        dialog.selectNameFilter(BrowseNameFilters().at(filter));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        QVERIFY(view != nullptr);
+        const auto listed = [view] {
+            QStringList names;
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row) {
+                const QModelIndex index = view->model()->index(row, 0, root);
+                if (view->model()->flags(index) & Qt::ItemIsEnabled) {
+                    names.append(index.data().toString());
+                }
+            }
+            names.sort(Qt::CaseInsensitive);
+            return names;
+        };
+        QTRY_COMPARE(listed(), shown);
+
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name != nullptr);
+        name->setText(folder.filePath(QStringLiteral("folder")));
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QDir(dialog.directory()).absolutePath(),
+                 QDir(folder.filePath(QStringLiteral("folder"))).absolutePath());
+        const QString picked = folder.filePath(shown.first() == "a.mzML" ? "c.mzml.GZ" : "s01.RAW");
+        name->setText(picked);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int{QDialog::Accepted});
+        QCOMPARE(dialog.ChosenPath(), QFileInfo(picked).absoluteFilePath());
+    }
+
+    // A chosen file comes back through the browse record whole: with its extensions, without
+    // one, or with a name that ends in a dot.
+    void browsedFilesSurviveTheRecord_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("mzML") << "/d/a.mzML";
+        QTest::newRow("gzipped mzXML") << "/d/run.2.mzXML.gz";
+        QTest::newRow("no extension") << "/d/acquisition";
+        QTest::newRow("name ending in a dot") << "/d/odd.";
+        QTest::newRow("raw data file with its separator") << "/d/s01.raw/";
+    }
+    void browsedFilesSurviveTheRecord() {
+        QFETCH(QString, chosen);
+        SetRawFileChooser([chosen](const QString&, const QString&) { return chosen; });
+        BrowseRecord record{};
+        QCOMPARE(BroFileOpen(0, &record, nullptr, "Select Input Raw File"), 1);
+        QString expected = chosen;
+        if (expected.endsWith(QLatin1Char('/'))) {
+            expected.chop(1);
+        }
+        QCOMPARE(QString::fromStdString(JoinBrowseRecord(record)), expected);
     }
 
     // The list-file dialog: its filter, default suffix and folder, a name of a file that does

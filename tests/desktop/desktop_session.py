@@ -284,6 +284,29 @@ class DesktopSession:
                        timeout=DEFAULT_TIMEOUT, check=False)
 
 
+    def picture_of(self, name, windows):
+        """Saves a PNG of the part of the screen that holds `windows` with their frames."""
+        if not self.pictures:
+            return
+        boxes = []
+        for window in windows:
+            out = self.run(["xwininfo", "-id", str(self.frame_of(window))], check=False)
+            values = dict(re.findall(r"(Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", out))
+            if len(values) == 4:
+                x, y = int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"])
+                boxes.append((x, y, x + int(values["Width"]), y + int(values["Height"])))
+        if not boxes:
+            return
+        left, top = min(b[0] for b in boxes), min(b[1] for b in boxes)
+        right, bottom = max(b[2] for b in boxes), max(b[3] for b in boxes)
+        os.makedirs(self.pictures, exist_ok=True)
+        subprocess.run(["import", "-window", "root", "-crop",
+                        "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage",
+                        os.path.join(self.pictures, name + ".png")],
+                       env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=DEFAULT_TIMEOUT, check=False)
+
+
 def parse_ppm(data):
     match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
     if not match:

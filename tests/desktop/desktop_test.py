@@ -7,15 +7,21 @@ comes from the window manager (stacking order, active window, keyboard focus, tr
 allowed actions) and from the files the program writes (outputs, their modification times, the
 profile).
 
-    desktop_test.py --brevanto PATH --raw-tool PATH [--drag-source PATH] [--pictures DIR]
-                    [SCENARIO...]
+    desktop_test.py --brevanto PATH --raw-tool PATH [--drag-source PATH] [--batch PATH]
+                    [--shared-data DIR] [--pictures DIR] [SCENARIO...]
 
-With --pictures, a PNG of each state goes into DIR (the screen, so decorations show).
+With --pictures, a PNG of each state goes into DIR (the screen, so decorations show). The
+scenarios of mzML and mzXML files need --batch (brevanto-batch, whose outputs they compare
+with the program's) and --shared-data (the folder of the real sample files); without them, or
+without the samples, they are skipped: the script then ends with status 77 when nothing ran.
 """
 
 import argparse
 import configparser
+import filecmp
+import hashlib
 import os
+import shutil
 import signal
 import sys
 import time
@@ -50,6 +56,13 @@ class Check(AssertionError):
     pass
 
 
+class Skip(Exception):
+    """The scenario cannot run here (a program or a sample is missing)."""
+
+
+SKIPPED = 77
+
+
 def check(condition, message):
     if not condition:
         raise Check(message)
@@ -70,11 +83,14 @@ def click_control(session, window, template, rect, repeat=1):
 class Brevanto:
     """The program under test in one session."""
 
-    def __init__(self, session, executable, raw_tool, drag_source=None):
+    def __init__(self, session, executable, raw_tool, drag_source=None, batch=None,
+                 shared_data=None):
         self.session = session
         self.executable = executable
         self.raw_tool = raw_tool
         self.drag_source = drag_source
+        self.batch = batch
+        self.shared_data = shared_data
         self.data = os.path.join(session.home, "data")
         os.makedirs(self.data)
         self.process = None
@@ -94,6 +110,16 @@ class Brevanto:
                           str(functions).encode(), b"--scans", str(scans).encode(), b"--peaks",
                           str(peaks).encode()], timeout=120)
         return path
+
+    def shared_samples(self, *names):
+        """The paths of the shared sample files `names`; skips the scenario when any is absent."""
+        if not self.batch or not self.shared_data:
+            raise Skip("needs --batch and --shared-data")
+        paths = [os.path.join(self.shared_data, name) for name in names]
+        for path in paths:
+            if not os.path.isfile(path):
+                raise Skip("%s not found" % path)
+        return paths
 
     def profile_path(self):
         return os.path.join(self.session.config, "brevanto.ini")
@@ -530,7 +556,193 @@ def scenario_drop_with_rejected_names(session, app):
     app.wait_exit()
 
 
+OPEN_FORMAT_SAMPLES = ("tiny.pwiz.1.1.mzML", "example.mzML.gz", "dummyiTRAQ.mzXML")
+
+
+def with_fresh_sha1(source, target):
+    """Copies an mzXML file with its own SHA-1 made right: the checksum of every byte up to and
+    including "<sha1>" (the shared sample's is stale, so the program refuses it as it is)."""
+    with open(source, "rb") as f:
+        data = f.read()
+    start = data.rindex(b"<sha1>") + len(b"<sha1>")
+    digest = hashlib.sha1(data[:start]).hexdigest().encode()
+    with open(target, "wb") as f:
+        f.write(data[:start] + digest + data[start + 40:])
+
+
+def same_tree(a, b):
+    """True when `a` and `b` hold the same bytes: two files, or two folders file for file."""
+    if os.path.isfile(a) or os.path.isfile(b):
+        return os.path.isfile(a) and os.path.isfile(b) and filecmp.cmp(a, b, shallow=False)
+    compared = filecmp.dircmp(a, b)
+    if compared.left_only or compared.right_only or compared.funny_files:
+        return False
+    _, mismatch, errors = filecmp.cmpfiles(a, b, compared.common_files, shallow=False)
+    return not mismatch and not errors and all(
+        same_tree(os.path.join(a, d), os.path.join(b, d)) for d in compared.common_dirs)
+
+
+def details_text(s, box, opened_from, expected):
+    """The text under Show Details... of a box that has just grown from `opened_from` pixels
+    high, copied to the clipboard from its text area (a click into it, Ctrl+A, Ctrl+C), once it
+    holds `expected`."""
+    _, _, width, height = box.geometry()
+    s.click(box, width / 2.0, opened_from + (height - opened_from) / 2.0)
+    s.key(box, "ctrl+a")
+    s.key(box, "ctrl+c")
+    last = [""]
+
+    def copied():
+        last[0] = s.run(["xclip", "-selection", "clipboard", "-o"], check=False)
+        return expected in last[0]
+    try:
+        wait_until("%r on the clipboard" % expected, copied, timeout=15)
+    except DesktopError:
+        raise Check("the details say %r, not %r" % (last[0], expected))
+    return last[0]
+
+
+def rule_argument(fields):
+    return ":".join(fields)
+
+
+def scenario_drop_mixed_and_run(session, app):
+    """A drop of a raw data file, an mzML, a gzipped mzML, an mzXML and a large mzML named in
+    upper case (plus one name that is refused), a run over all of them with the progress window
+    in front, the "Finished" box of success, and outputs byte for byte those of brevanto-batch
+    for copies of the same inputs."""
+    s = session
+    tiny, gzipped, itraq = app.shared_samples(*OPEN_FORMAT_SAMPLES)
+    # A large mzML keeps the progress window up long enough to be watched: a synthetic
+    # acquisition exported to mzML (both sides read the one file, which neither changes).
+    source = app.synth(os.path.join(s.root, "source.raw"), functions=2, scans=1200, peaks=3000)
+    big = os.path.join(s.root, "BIG.MZML")
+    s.run([app.raw_tool, "export-mzml", source.decode(), big], timeout=120)
+    batch_folder = os.path.join(app.data, "batch")
+    names = ["run.raw", "tiny.mzML", "example.mzML.gz", "itraq.mzXML", "BIG.MZML"]
+    for folder in (app.data, batch_folder):
+        os.makedirs(folder, exist_ok=True)
+        app.synth(os.path.join(folder, "run.raw"), functions=2, scans=20, peaks=200)
+        shutil.copyfile(tiny, os.path.join(folder, "tiny.mzML"))
+        shutil.copyfile(gzipped, os.path.join(folder, "example.mzML.gz"))
+        with_fresh_sha1(itraq, os.path.join(folder, "itraq.mzXML"))
+        os.link(big, os.path.join(folder, "BIG.MZML"))
+    dropped = [os.path.join(app.data, name).encode() for name in names[:4]]
+    dropped += [b"/tmp/notes.txt", os.path.join(app.data, names[4]).encode()]
+
+    app.start()
+    drag_onto(s, app, app.drag_source, dropped)
+    box = message_box(s, "Problem", app.main)
+    s.key(box, "Return")
+    s.wait_gone(box)
+    s.wait_active(app.main)
+    time.sleep(0.3)
+    check(not s.windows_named("^Problem$"), "a second warning")
+    app.add_rule(RULE)
+    s.picture("desktop-mixed-inputs")
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    progress = s.wait_window(PROGRESS_TITLE)
+    expect_in_front(s, progress, app.main)
+    pictures = []
+    while progress.alive():
+        try:
+            pictures.append(s.grab_client(progress))
+        except Exception:
+            break  # it went while being grabbed
+        if len(pictures) == 2:
+            s.picture_of("desktop-mixed-run", [app.main, progress])
+    # The large mzML, on top of the list, runs first: its bar moves in many small steps.
+    check(len(set(p[2] for p in pictures)) >= 3,
+          "the progress window changed %d times" % len(set(p[2] for p in pictures)))
+    box = message_box(s, "Finished", app.main)
+    # Success: OK only; a failure would offer Show Details... beside it.
+    check(len(find_buttons(s, box)) == 1, "the run failed")
+    s.key(box, "Return")
+    s.wait_gone(box)
+
+    outputs = ["run_BRV.raw", "tiny_BRV.mzML", "example_BRV.mzML.gz", "itraq_BRV.mzXML",
+               "BIG_BRV.MZML"]
+    for output in outputs:
+        check(os.path.exists(os.path.join(app.data, output)), "no output %r" % output)
+    s.run([app.batch, "--quiet", "--rule", rule_argument(RULE)]
+          + [os.path.join(batch_folder, name) for name in names], timeout=300)
+    for output in outputs:
+        check(same_tree(os.path.join(app.data, output), os.path.join(batch_folder, output)),
+              "%s differs from brevanto-batch's" % output)
+    click_control(s, app.main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
+def scenario_failing_mzxml_details(session, app):
+    """A run of an mzML and, after it, an mzXML whose own checksum is stale: the mzML is
+    filtered, the mzXML is refused, and the "Finished" box gives under Show Details... the
+    file, the step and the reason."""
+    s = session
+    tiny, _, itraq = app.shared_samples(*OPEN_FORMAT_SAMPLES)
+    shutil.copyfile(tiny, os.path.join(app.data, "tiny.mzML"))
+    stale = os.path.join(app.data, "stale.mzXML")
+    shutil.copyfile(itraq, stale)
+    app.start()
+    # Dropped last, the mzML is on top and runs first.
+    drag_onto(s, app, app.drag_source, [stale.encode(),
+                                        os.path.join(app.data, "tiny.mzML").encode()])
+    app.add_rule(RULE)
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = message_box(s, "Finished", app.main)
+    check(os.path.isfile(os.path.join(app.data, "tiny_BRV.mzML")), "no output of the mzML")
+    check(not os.path.exists(os.path.join(app.data, "stale_BRV.mzXML")),
+          "the refused mzXML left an output")
+    _, _, _, height = box.geometry()
+    buttons = find_buttons(s, box)
+    check(len(buttons) == 2, "%d buttons in the failure box" % len(buttons))
+    s.click(box, *buttons[-1])  # Show Details..., right of OK
+    wait_until("the details to open", lambda: box.geometry()[3] > height + 40, timeout=20)
+    s.wait_active(box)
+    s.picture("desktop-failed-mzxml-details")
+    text = details_text(s, box, height, stale + ": filtering failed: ")
+    check("sha1" in text and "damaged" in text, "the details do not give the reason: %r" % text)
+    s.key(box, "Escape")
+    s.wait_gone(box)
+    s.wait_active(app.main)
+    click_control(s, app.main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
+def scenario_browse_open_format_file(session, app):
+    """The browse dialog's file types on a real desktop: switched by the keyboard to the mzML and
+    mzXML type, it lists an mzML, which a double-click picks as a file; the run filters it."""
+    s = session
+    tiny, = app.shared_samples(OPEN_FORMAT_SAMPLES[0])
+    shutil.copyfile(tiny, os.path.join(app.data, "tiny.mzML"))
+    app.set_last_directory(app.data + "/")
+    app.start()
+    click_control(s, app.main, MAIN, MAIN_ADD)
+    browse = s.wait_window("^Select Input Raw File$")
+    expect_in_front(s, browse, app.main)
+    # From the empty name field, Tab reaches the file types (Choose is off while nothing is
+    # chosen); Down picks the second, and Shift+Tab goes back.
+    s.key(browse, "Tab", "Down", "shift+Tab")
+    x, y = select_in_browse_dialog(s, browse, "tiny.mzML")
+    s.picture("desktop-browse-open-formats")
+    s.click(browse, x, y, repeat=2)
+    s.wait_gone(browse)
+    s.wait_active(app.main)
+    app.expect_last_directory(app.data + "/")
+    app.add_rule(RULE)
+    click_control(s, app.main, MAIN, MAIN_PROCESS)
+    box = message_box(s, "Finished", app.main)
+    check(len(find_buttons(s, box)) == 1, "the run failed")
+    check(os.path.isfile(os.path.join(app.data, "tiny_BRV.mzML")), "no output of the mzML")
+    s.key(box, "Return")
+    s.wait_gone(box)
+    click_control(s, app.main, MAIN, MAIN_FINISH)
+    app.wait_exit()
+
+
 SCENARIOS = {
+    "browse_open_format_file": scenario_browse_open_format_file,
+    "drop_mixed_and_run": scenario_drop_mixed_and_run,
+    "failing_mzxml_details": scenario_failing_mzxml_details,
     "drop_with_rejected_names": scenario_drop_with_rejected_names,
     "failing_run_details": scenario_failing_run_details,
     "browse_dialog": scenario_browse_dialog,
@@ -544,6 +756,8 @@ def main():
     parser.add_argument("--brevanto", required=True)
     parser.add_argument("--raw-tool", required=True)
     parser.add_argument("--drag-source", help="the file manager's stand-in, for drops")
+    parser.add_argument("--batch", help="brevanto-batch, for the open-format scenarios")
+    parser.add_argument("--shared-data", help="the folder of the shared sample files")
     parser.add_argument("--pictures")
     parser.add_argument("scenarios", nargs="*")
     args = parser.parse_args()
@@ -552,22 +766,29 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     args.brevanto = os.path.abspath(args.brevanto)
     args.raw_tool = os.path.abspath(args.raw_tool)
-    if args.drag_source:
-        args.drag_source = os.path.abspath(args.drag_source)
+    for tool in ("drag_source", "batch", "shared_data"):
+        if getattr(args, tool):
+            setattr(args, tool, os.path.abspath(getattr(args, tool)))
     names = args.scenarios or list(SCENARIOS)
-    failed = []
+    failed, skipped = [], []
     for name in names:
         started = time.monotonic()
         try:
             with DesktopSession(pictures=args.pictures) as session:
                 SCENARIOS[name](session, Brevanto(session, args.brevanto, args.raw_tool,
-                                                  args.drag_source))
+                                                  args.drag_source, args.batch,
+                                                  args.shared_data))
             print("PASS %s (%.1f s)" % (name, time.monotonic() - started))
+        except Skip as reason:
+            print("SKIP %s: %s" % (name, reason))
+            skipped.append(name)
         except (Check, DesktopError, Exception):
             traceback.print_exc()
             print("FAIL %s" % name)
             failed.append(name)
-    return 1 if failed else 0
+    if failed:
+        return 1
+    return SKIPPED if len(skipped) == len(names) else 0
 
 
 if __name__ == "__main__":
