@@ -1014,7 +1014,7 @@ bool MzmlPass::Finish(std::string& error) {
             const std::string what = "its fileChecksum says " + stated +
                                      " but its bytes give " + actual;
             if (!settings_.ignoreChecksums) {
-                error = what + " (the file is damaged; --ignore-checksums takes it anyway)";
+                error = what + " (the file was changed after it was written; brevanto-batch --ignore-checksums takes it anyway)";
                 return false;
             }
             if (settings_.warn) settings_.warn(what);
