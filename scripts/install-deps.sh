@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
   python3
-  nlohmann-json3-dev time bc
+  nlohmann-json3-dev libcli11-dev time bc
   libexpat1-dev openms openms-common python3-pymzml libxml2-utils
   snakemake
   xvfb openbox xdotool x11-utils imagemagick
