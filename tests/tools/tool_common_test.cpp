@@ -47,6 +47,7 @@ TEST(FindSwitchWithValue, NamesOnlyASwitchGivenAValue) {
         {{"--quiet="}, "--quiet="},
         {{"--", "--quiet=1"}, ""},
         {{"--unknown=1"}, ""},
+        {{"--suffix", "--quiet=1"}, ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FindSwitchWithValue(app, c.args), c.found) << c.args.back();
@@ -73,6 +74,38 @@ TEST(ParseInOrder, KeepsTheOrderAndEmptyValues) {
     ParseInOrder(app, {"a", "--suffix=", "b", "--", "-c"});
     EXPECT_EQ(suffix, "");
     EXPECT_EQ(inputs, (Args{"a", "b", "-c"}));
+}
+
+TEST(ParseInOrder, AnOptionTakesTheNextArgumentWhateverItLooksLike) {
+    struct Case {
+        Args args;
+        const char* suffix;
+        const char* jobs;
+        Args inputs;
+    };
+    const Case cases[] = {
+        {{"--suffix", "-old", "a"}, "-old", "", {"a"}},
+        {{"--suffix", "--", "a"}, "--", "", {"a"}},
+        {{"--suffix", "--quiet", "a"}, "--quiet", "", {"a"}},
+        {{"-j", "-1", "a"}, "_BRV", "-1", {"a"}},
+        {{"-j", "2", "--suffix", "", "a"}, "", "2", {"a"}},
+        {{"--", "--suffix", "x"}, "_BRV", "", {"--suffix", "x"}},
+    };
+    for (const Case& c : cases) {
+        CLI::App app;
+        std::string suffix = "_BRV";
+        std::string jobs;
+        std::vector<std::string> inputs;
+        app.add_option("--suffix", suffix);
+        app.add_option("-j", jobs);
+        app.add_flag("--quiet");
+        app.add_option("INPUT", inputs);
+        ParseInOrder(app, c.args);
+        EXPECT_EQ(suffix, c.suffix) << c.args[1];
+        EXPECT_EQ(jobs, c.jobs) << c.args[1];
+        EXPECT_EQ(inputs, c.inputs) << c.args[1];
+        EXPECT_EQ(FindSwitchWithValue(app, c.args), "") << c.args[1];
+    }
 }
 
 TEST(ExitStatus, EveryStatusHasItsOwnSentence) {

@@ -21,5 +21,6 @@ std::string FindSwitchWithValue(const CLI::App& app, const std::vector<std::stri
 // The parser's complaint as one sentence; a missing value reads "option --name needs a value".
 std::string DescribeParseError(const CLI::ParseError& error);
 
-// Parses `args` (without the program name) with `app`, in the order given.
+// Parses `args` (without the program name) with `app`, in the order given. An option that
+// takes a value takes the next argument whatever it is ("--suffix -old"), as getopt does.
 void ParseInOrder(CLI::App& app, const std::vector<std::string>& args);
