@@ -26,16 +26,23 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, const OptionNam
     app.set_help_flag("-h,--help", "Print this help and exit");
     std::map<std::string_view, CLI::Option*> valueOptions;
     std::map<std::string_view, CLI::Option*> switchOptions;
+    const auto meaning = [&](std::string_view name) {
+        const auto found = names.meanings.find(name);
+        return found == names.meanings.end() ? std::string() : std::string(found->second);
+    };
     for (const std::string_view name : names.withValue) {
         // Every occurrence is kept so that a repeated option is refused, not silently merged.
         valueOptions[name] = app.add_option("--" + std::string(name))
+                                 ->description(meaning(name))
+                                 ->type_name("N")
                                  ->allow_extra_args(false)
                                  ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     }
     for (const std::string_view name : names.switches) {
-        switchOptions[name] = app.add_flag("--" + std::string(name));
+        switchOptions[name] = app.add_flag("--" + std::string(name))->description(meaning(name));
     }
-    app.add_option("PATH", out.paths)->type_name("FILE");
+    app.add_option("PATH", out.paths, names.paths == 1 ? "The raw data file" : "Input, output")
+        ->type_name("FILE");
     const std::vector<std::string> text(args.begin(), args.end());
     try {
         ParseInOrder(app, text);

@@ -24,6 +24,8 @@ struct OptionNames {
     std::size_t paths = 1;                      // how many paths the command takes
     std::string_view command = "brevanto-raw";  // as the help names it
     std::string_view description = {};          // the help's first lines
+    // What each option means, by name, for the help; an option without one is listed bare.
+    std::map<std::string_view, std::string_view> meanings = {};
 };
 
 // False with `error` set for an unknown or repeated option, a missing value, a missing path or

@@ -1,6 +1,7 @@
 #include "tools/raw/tool_messages.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "tools/common/exit_codes.h"
@@ -24,6 +25,23 @@ constexpr CommandUsage kCommandUsages[] = {
     {"verify", "brevanto-raw verify FILE.raw"},
     {"import-mzml", "brevanto-raw import-mzml [--ignore-checksums] IN.mzML|IN.mzXML OUT.raw"},
     {"export-mzml", "brevanto-raw export-mzml IN.raw OUT.mzML"},
+};
+
+// What each option of a command means, for its --help.
+const std::map<std::string_view, std::string_view> kOptionMeanings = {
+    {"functions", "Acquisition functions, 0 to 65535 (default 2)"},
+    {"scans", "Scans per function (default 100)"},
+    {"peaks", "Peaks per scan, 0 allowed (default 500)"},
+    {"seed", "Seed of the generator; the same options give the same bytes (default 1)"},
+    {"analog", "Analog channels, 0 to 65535 (default 0)"},
+    {"points", "Points per analog channel (default 1000)"},
+    {"history", "History records, 0 to 65534 (default 0)"},
+    {"companions", "Plain files written beside the library's files (default 0)"},
+    {"no-stats", "No statistics record per scan"},
+    {"no-ee", "No extended-experiment record per function"},
+    {"json", "Describe as JSON"},
+    {"function", "Only this function, from 1 (default every function)"},
+    {"ignore-checksums", "Read a file whose own checksum is wrong, with a warning"},
 };
 
 std::string UsageText() {
@@ -56,6 +74,7 @@ std::optional<int> ParseCommand(std::string_view command, const std::vector<std:
                                 OptionNames names, CommandLine& line) {
     const std::string title = "brevanto-raw " + std::string(command);
     names.command = title;
+    names.meanings = kOptionMeanings;
     for (const CommandUsage& entry : kCommandUsages) {
         if (entry.command == command) {
             names.description = entry.usage;
