@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <map>
 #include <utility>
 
 #include "params/rule_text.h"
@@ -45,9 +46,8 @@ bool ReadRulesFile(const std::string& path, BatchOptions& options, std::string& 
     return true;
 }
 
-// The command line as the parser sees it. Rules and inputs are collected as text and taken in
-// the order the parser met them, so that "--rule", "--rules", "--list" and plain inputs
-// interleave as written.
+// The command line as the parser sees it. Rules and inputs are taken in the order the parser
+// met them, so that "--rule", "--rules", "--list" and plain inputs interleave as written.
 struct BatchCommandLine {
     CLI::App app{
         "Filters acquisitions: for each input x.raw (or mzML, mzXML) writes x_BRV.raw "
@@ -149,22 +149,27 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& optio
             return false;
         }
     }
-    std::size_t nextRule = 0;
-    std::size_t nextRulesFile = 0;
-    std::size_t nextList = 0;
-    std::size_t nextInput = 0;
+    // Values come from each option's results, its arguments exactly as written, one per
+    // occurrence; the bound vectors only tell the parser how many an option takes.
+    std::map<const CLI::Option*, std::size_t> used;
     for (const CLI::Option* option : line.app.parse_order()) {
+        const std::size_t index = used[option]++;
+        if (index >= option->results().size()) {
+            continue;  // no value to take
+        }
+        const std::string& value = option->results()[index];
+        bool ok = true;
         if (option == line.rule) {
-            if (!AddRule(line.rules[nextRule++], "", options, error))
-                return false;
+            ok = AddRule(value, "", options, error);
         } else if (option == line.rulesFile) {
-            if (!ReadRulesFile(line.ruleFiles[nextRulesFile++], options, error))
-                return false;
+            ok = ReadRulesFile(value, options, error);
         } else if (option == line.list) {
-            if (!ReadListFile(line.listFiles[nextList++], options, error))
-                return false;
+            ok = ReadListFile(value, options, error);
         } else if (option == line.input) {
-            options.inputs.push_back(line.inputs[nextInput++]);
+            options.inputs.push_back(value);
+        }
+        if (!ok) {
+            return false;
         }
     }
     if (line.jobsOption->count() > 0 && !ReadJobs(line.jobs, options.jobs, error)) {
