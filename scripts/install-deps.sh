@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core qt6-svg-dev libcli11-dev
   xvfb openbox
   python3
-  nlohmann-json3-dev time bc
+  nlohmann-json3-dev libcli11-dev time bc
   libexpat1-dev openms openms-common python3-pymzml libxml2-utils
   snakemake
   xvfb openbox xdotool x11-utils imagemagick xclip

@@ -170,4 +170,80 @@ TEST(BatchOptions, RulesThatKeepNothingAreAcceptedWithAWarning) {
     }
 }
 
+// Every option takes its value as "--name value" or "--name=value"; "-j" also as "-jN".
+TEST(BatchOptions, EverySpellingOfAValueMeansTheSame) {
+    const std::string dir = ::testing::TempDir();
+    const std::string rulesPath = dir + "/spelling_rules_" + std::to_string(getpid()) + ".txt";
+    const std::string listPath = dir + "/spelling_list_" + std::to_string(getpid()) + ".txt";
+    std::ofstream(rulesPath) << "2:0:100:0.5:1:1\n";
+    std::ofstream(listPath) << "l.raw\n";
+    const std::vector<std::vector<std::string>> spellings = {
+        {"--suffix", "_F", "--rule", "1:0:100:0.1:10:10", "--rules", rulesPath, "--list", listPath,
+         "-j", "4", "a.raw"},
+        {"--suffix=_F", "--rule=1:0:100:0.1:10:10", "--rules=" + rulesPath, "--list=" + listPath,
+         "-j4", "a.raw"},
+        {"a.raw", "-j", "2", "--suffix", "_X", "-j4", "--suffix=_F", "--rule", "1:0:100:0.1:10:10",
+         "--rules", rulesPath, "--list", listPath},
+    };
+    for (const std::vector<std::string>& args : spellings) {
+        BatchOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseBatchOptions(args, options, error)) << args[0] << ": " << error;
+        EXPECT_EQ(options.suffix, "_F") << args[0];
+        EXPECT_EQ(options.jobs, 4u) << args[0];
+        EXPECT_EQ(options.rules.GetCount(), 2) << args[0];
+        CMassRange first;
+        options.rules.GetEntry(0, first);
+        EXPECT_EQ(first.GetFunction(), 1) << args[0];
+        EXPECT_EQ(options.inputs.size(), 2u) << args[0];
+    }
+    std::filesystem::remove(rulesPath);
+    std::filesystem::remove(listPath);
+}
+
+TEST(BatchOptions, InputsAfterDoubleDashAndEmptyInlineValues) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<std::string> inputs;
+        const char* suffix;
+    };
+    const std::string rule = "--rule=1:0:100:0.1:10:10";
+    const Case cases[] = {
+        {"dash inputs after --", {rule, "--", "-a.raw", "--quiet"}, {"-a.raw", "--quiet"}, "_BRV"},
+        {"a lone dash is an input", {rule, "-"}, {"-"}, "_BRV"},
+        {"empty inline suffix", {rule, "--suffix=", "a.raw"}, {"a.raw"}, ""},
+        {"inline value is not the next argument", {"--suffix=", rule, "a.raw"}, {"a.raw"}, ""},
+    };
+    for (const Case& c : cases) {
+        BatchOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseBatchOptions(c.args, options, error)) << c.name << ": " << error;
+        EXPECT_EQ(options.inputs, c.inputs) << c.name;
+        EXPECT_EQ(options.suffix, c.suffix) << c.name;
+        EXPECT_FALSE(options.quiet) << c.name;
+    }
+}
+
+TEST(BatchOptions, HelpAndVersionNeedNothingElse) {
+    for (const char* arg : {"--help", "-h", "--version"}) {
+        BatchOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseBatchOptions({arg}, options, error)) << arg << ": " << error;
+        EXPECT_EQ(options.help || options.version, true) << arg;
+        EXPECT_EQ(options.version, std::string(arg) == "--version") << arg;
+    }
+    EXPECT_NE(BatchHelp().find("--ignore-checksums"), std::string::npos);
+}
+
+TEST(BatchOptions, SwitchesTakeNoValue) {
+    for (const char* arg : {"--quiet=1", "--keep-going=0", "--ignore-checksums=yes"}) {
+        BatchOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseBatchOptions({"--rule", "1:0:1:0:0:0", arg, "x.raw"}, options, error))
+            << arg;
+        EXPECT_EQ(error, std::string("unknown option ") + arg);
+    }
+}
+
 }  // namespace

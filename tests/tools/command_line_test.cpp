@@ -83,4 +83,52 @@ TEST(ReadNumberOption, TakesOnlyWholeNumbersInRange) {
     EXPECT_EQ(value, 7u);
 }
 
+TEST(ParseCommandLine, DoubleDashHelpAndTwoPaths) {
+    struct Case {
+        const char* name;
+        std::vector<std::string_view> args;
+        std::size_t paths;
+        bool ok;
+        std::vector<std::string> expected;  // the paths, or the error's start
+    };
+    const Case cases[] = {
+        {"dash path after --", {"--", "-a.raw"}, 1, true, {"-a.raw"}},
+        {"option name after --", {"--json", "--", "--json"}, 1, true, {"--json"}},
+        {"input and output", {"in.mzML", "--json", "out.raw"}, 2, true, {"in.mzML", "out.raw"}},
+        {"one of two", {"in.mzML"}, 2, false, {"needs 2 paths"}},
+        {"three of two", {"a", "b", "c"}, 2, false, {"unexpected argument 'c'"}},
+        {"empty inline value is no path", {"--seed=", "a.raw"}, 1, true, {"a.raw"}},
+    };
+    for (const Case& c : cases) {
+        OptionNames names = kNames;
+        names.paths = c.paths;
+        CommandLine line;
+        std::string error;
+        ASSERT_EQ(ParseCommandLine(c.args, names, line, error), c.ok) << c.name << ": " << error;
+        if (c.ok) {
+            EXPECT_EQ(line.paths, c.expected) << c.name;
+            EXPECT_EQ(line.path, c.expected.front()) << c.name;
+        } else {
+            EXPECT_EQ(error.rfind(c.expected.front(), 0), 0u) << c.name << ": " << error;
+        }
+    }
+    CommandLine empty;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({"--seed=", "a.raw"}, kNames, empty, error)) << error;
+    EXPECT_EQ(empty.values.at("seed"), "");
+}
+
+TEST(ParseCommandLine, HelpListsTheOptionsAndNeedsNoPath) {
+    OptionNames names = kNames;
+    names.command = "brevanto-raw synth";
+    names.description = "brevanto-raw synth OUT.raw";
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({"--help"}, names, line, error)) << error;
+    EXPECT_TRUE(line.help);
+    for (const char* part : {"brevanto-raw synth OUT.raw", "--scans", "--seed", "--json"}) {
+        EXPECT_NE(line.helpText.find(part), std::string::npos) << part << "\n" << line.helpText;
+    }
+}
+
 }  // namespace

@@ -24,8 +24,12 @@ std::string ShellQuoted(const std::string& text) {
 }  // namespace
 
 ToolResult RunTool(const std::vector<std::string>& args) {
+    return RunProgram(BREVANTO_RAW_TOOL, args);
+}
+
+ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
     const ScratchDir capture;
-    std::string command = ShellQuoted(BREVANTO_RAW_TOOL);
+    std::string command = ShellQuoted(program);
     for (const std::string& arg : args) {
         command.append(" ").append(ShellQuoted(arg));
     }

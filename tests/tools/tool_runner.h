@@ -11,3 +11,5 @@ struct ToolResult {
 
 // Runs the built brevanto-raw with `args`, capturing its output and exit status.
 ToolResult RunTool(const std::vector<std::string>& args);
+// The same for any program, standard output and standard error apart.
+ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args);

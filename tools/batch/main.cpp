@@ -1,4 +1,5 @@
-// brevanto-batch: filters raw data files from the command line.
+// brevanto-batch: filters acquisitions from the command line. Summaries go to standard
+// output, so they can be piped; warnings, failures and the progress line to standard error.
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include "tools/batch/batch_paths.h"
 #include "tools/batch/batch_runner.h"
 #include "tools/batch/terminal_progress.h"
+#include "tools/common/exit_codes.h"
+#include "tools/common/tool_version.h"
 
 namespace {
 
@@ -39,17 +42,21 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseBatchOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
         std::fprintf(stderr, "brevanto-batch: %s\n%s", error.c_str(), kBatchUsage);
-        return 2;
+        return kExitUsage;
     }
     if (options.help) {
-        std::fputs(kBatchUsage, stdout);
-        return 0;
+        std::fputs(BatchHelp().c_str(), stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("%s\n", VersionText("brevanto-batch").c_str());
+        return kExitOk;
     }
     // Before anything is written: no output may be an input or another input's output.
     if (const std::string refusal = CheckBatchPaths(options.inputs, options.suffix);
         !refusal.empty()) {
         std::fprintf(stderr, "brevanto-batch: %s\n", refusal.c_str());
-        return 2;
+        return kExitUsage;
     }
     for (const std::string& warning : BatchWarnings(options)) {
         std::fprintf(stderr, "brevanto-batch: warning: %s\n", warning.c_str());
@@ -63,19 +70,18 @@ int main(int argc, char** argv) {
             views.push_back(std::make_unique<FileProgress>(line.get()));
         }
     }
-    const std::vector<FileOutcome> outcomes =
-        RunBatch(options, [&](std::size_t i) -> RunProgress* {
-            return views.empty() ? nullptr : views[i].get();
-        });
+    const std::vector<FileOutcome> outcomes = RunBatch(options, [&](std::size_t i) -> RunProgress* {
+        return views.empty() ? nullptr : views[i].get();
+    });
     if (line) {
         line->Clear();
     }
 
-    int status = 0;
+    int status = kExitOk;
     for (const FileOutcome& o : outcomes) {
         if (o.attempted && !o.ok) {
             std::fprintf(stderr, "brevanto-batch: %s\n", o.failure.Describe().c_str());
-            status = 1;
+            status = kExitInputFailed;
         }
     }
     std::size_t skipped = 0;

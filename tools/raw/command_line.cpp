@@ -1,65 +1,93 @@
 #include "tools/raw/command_line.h"
 
-#include <algorithm>
+#include <CLI/CLI.hpp>
+
 #include <charconv>
+
+#include "tools/common/cli_support.h"
 
 namespace {
 
-bool Contains(const std::vector<std::string_view>& names, std::string_view name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+std::string WrongPathCount(const OptionNames& names, const std::vector<std::string>& paths) {
+    if (paths.size() > names.paths) {
+        return "unexpected argument '" + paths[names.paths] + "'";
+    }
+    return names.paths == 1 ? "missing the path of the .raw file"
+                            : "needs " + std::to_string(names.paths) + " paths, an input and an " +
+                                  "output, not " + std::to_string(paths.size());
 }
 
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string_view>& args, const OptionNames& names,
                       CommandLine& out, std::string& error) {
-    bool havePath = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (!arg.starts_with("--")) {
-            if (havePath) {
-                error = "unexpected argument '" + std::string(arg) + "'";
-                return false;
-            }
-            out.path = std::string(arg);
-            havePath = true;
-            continue;
-        }
-        std::string_view name = arg.substr(2);
-        std::string_view value;
-        const std::size_t equals = name.find('=');
-        const bool inlineValue = equals != std::string_view::npos;
-        if (inlineValue) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-        }
-        if (Contains(names.switches, name) && !inlineValue) {
-            if (!out.switches.emplace(name).second) {
-                error = "option --" + std::string(name) + " given twice";
-                return false;
-            }
-            continue;
-        }
-        if (!Contains(names.withValue, name)) {
-            error = "unknown option '" + std::string(arg) + "'";
+    CLI::App app{std::string(names.description), std::string(names.command)};
+    app.allow_extras();  // named below, in this tool's words
+    app.set_help_flag("-h,--help", "Print this help and exit");
+    std::map<std::string_view, CLI::Option*> valueOptions;
+    std::map<std::string_view, CLI::Option*> switchOptions;
+    const auto meaning = [&](std::string_view name) {
+        const auto found = names.meanings.find(name);
+        return found == names.meanings.end() ? std::string() : std::string(found->second);
+    };
+    for (const std::string_view name : names.withValue) {
+        // Every occurrence is kept so that a repeated option is refused, not silently merged.
+        valueOptions[name] = app.add_option("--" + std::string(name))
+                                 ->description(meaning(name))
+                                 ->type_name("N")
+                                 ->allow_extra_args(false)
+                                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    }
+    for (const std::string_view name : names.switches) {
+        switchOptions[name] = app.add_flag("--" + std::string(name))->description(meaning(name));
+    }
+    app.add_option("PATH", out.paths, names.paths == 1 ? "The raw data file" : "Input, output")
+        ->type_name("FILE");
+    const std::vector<std::string> text(args.begin(), args.end());
+    try {
+        ParseInOrder(app, text);
+    } catch (const CLI::CallForHelp&) {
+        out.help = true;
+        out.helpText = app.help();
+        return true;
+    } catch (const CLI::ParseError& e) {
+        error = DescribeParseError(e);
+        return false;
+    }
+    if (const std::string arg = FindSwitchWithValue(app, text); !arg.empty()) {
+        error = "unknown option '" + arg + "'";
+        return false;
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (extra != "--") {
+            error = extra.starts_with("-") ? "unknown option '" + extra + "'"
+                                           : "unexpected argument '" + extra + "'";
             return false;
         }
-        if (!inlineValue) {
-            if (i + 1 == args.size()) {
-                error = "option --" + std::string(name) + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
-        if (!out.values.emplace(std::string(name), std::string(value)).second) {
+    }
+    for (const auto& [name, option] : valueOptions) {
+        if (option->count() > 1) {
             error = "option --" + std::string(name) + " given twice";
             return false;
         }
+        if (option->count() == 1) {
+            out.values.emplace(std::string(name), option->results().front());
+        }
     }
-    if (!havePath) {
-        error = "missing the path of the .raw file";
+    for (const auto& [name, option] : switchOptions) {
+        if (option->count() > 1) {
+            error = "option --" + std::string(name) + " given twice";
+            return false;
+        }
+        if (option->count() == 1) {
+            out.switches.emplace(name);
+        }
+    }
+    if (out.paths.size() != names.paths) {
+        error = WrongPathCount(names, out.paths);
         return false;
     }
+    out.path = out.paths.empty() ? std::string() : out.paths.front();
     return true;
 }
 

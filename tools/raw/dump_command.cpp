@@ -87,10 +87,10 @@ RawStatus DumpFunction(RawReadFile& file, std::int32_t f, OutputBuffer& out,
 
 int RunDump(const std::vector<std::string_view>& args) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {{"function"}, {}}, line, error)) {
-        return UsageError("dump: " + error);
+    if (const std::optional<int> done = ParseCommand("dump", args, {{"function"}, {}}, line)) {
+        return *done;
     }
+    std::string error;
     std::uint64_t only = 0;  // 0: every function
     if (!ReadNumberOption(line, "function", 65535, only, error)) {
         return UsageError("dump: " + error);
@@ -104,13 +104,13 @@ int RunDump(const std::vector<std::string_view>& args) {
     RawStatus status = file.Open(line.path, failedStep);
     if (status != kRawOk) {
         ReportRawFailure(line.path, failedStep, status);
-        return kExitFailure;
+        return kExitInputFailed;
     }
     if (only > file.FunctionCount()) {
         ReportFailure(line.path, "there is no function " + std::to_string(only) +
                                      " (the file has " + std::to_string(file.FunctionCount()) +
                                      ")");
-        return kExitFailure;
+        return kExitInputFailed;
     }
     OutputBuffer out(1);
     const std::uint32_t first = only != 0 ? static_cast<std::uint32_t>(only) : 1;
@@ -129,5 +129,5 @@ int RunDump(const std::vector<std::string_view>& args) {
     if (status != kRawOk) {
         ReportRawFailure(line.path, failedStep, status);
     }
-    return status == kRawOk && written ? kExitOk : kExitFailure;
+    return status == kRawOk && written ? kExitOk : kExitInputFailed;
 }

@@ -178,9 +178,8 @@ void PrintText(const std::string& path, const FileSummary& summary, OutputBuffer
 
 int RunInfo(const std::vector<std::string_view>& args) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {{}, {"json"}}, line, error)) {
-        return UsageError("info: " + error);
+    if (const std::optional<int> done = ParseCommand("info", args, {{}, {"json"}}, line)) {
+        return *done;
     }
     FileSummary summary;
     std::string failedStep;
@@ -188,7 +187,7 @@ int RunInfo(const std::vector<std::string_view>& args) {
     if (status != kRawOk) {
         ReportRawFailure(line.path, failedStep, status);
         if (status != kRawIncomplete) {
-            return kExitFailure;
+            return kExitInputFailed;
         }
         // An incomplete file is still described, as holding nothing readable.
         summary = FileSummary{};
@@ -201,7 +200,7 @@ int RunInfo(const std::vector<std::string_view>& args) {
     }
     if (!out.Flush()) {
         std::perror("brevanto-raw: info: cannot write the output");
-        return kExitFailure;
+        return kExitInputFailed;
     }
-    return status == kRawOk ? kExitOk : kExitFailure;
+    return status == kRawOk ? kExitOk : kExitInputFailed;
 }

@@ -11,24 +11,20 @@ namespace {
 // The converters' messages name their file already.
 int Fail(const std::string& error) {
     std::fprintf(stderr, "brevanto-raw: %s\n", error.c_str());
-    return kExitFailure;
+    return kExitInputFailed;
 }
 
 }  // namespace
 
 int RunImportMzml(const std::vector<std::string_view>& args) {
+    CommandLine line;
+    if (const std::optional<int> done =
+            ParseCommand("import-mzml", args, {{}, {"ignore-checksums"}, 2}, line)) {
+        return *done;
+    }
+    const std::vector<std::string>& paths = line.paths;
     ImportOptions options;
-    std::vector<std::string> paths;
-    for (const std::string_view arg : args) {
-        if (arg == "--ignore-checksums") {
-            options.ignoreChecksums = true;
-        } else {
-            paths.emplace_back(arg);
-        }
-    }
-    if (paths.size() != 2) {
-        return UsageError("import-mzml takes an input and an output");
-    }
+    options.ignoreChecksums = line.switches.contains("ignore-checksums");
     options.warn = [](const std::string& warning) {
         std::fprintf(stderr, "brevanto-raw: warning: %s\n", warning.c_str());
     };
@@ -40,11 +36,12 @@ int RunImportMzml(const std::vector<std::string_view>& args) {
 }
 
 int RunExportMzml(const std::vector<std::string_view>& args) {
-    if (args.size() != 2) {
-        return UsageError("export-mzml takes an input and an output");
+    CommandLine line;
+    if (const std::optional<int> done = ParseCommand("export-mzml", args, {{}, {}, 2}, line)) {
+        return *done;
     }
     std::string error;
-    if (!ExportMzml(std::string(args[0]), std::string(args[1]), error)) {
+    if (!ExportMzml(line.paths[0], line.paths[1], error)) {
         return Fail(error);
     }
     return kExitOk;

@@ -3,12 +3,11 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/common/exit_codes.h"
+
 // The commands of brevanto-raw. Each takes the arguments after its name and returns the exit
-// status: 0 success, 1 a file that is missing, incomplete, corrupt or cannot be written, 2 a
-// usage error.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+// status: kExitOk, kExitInputFailed for a file that is missing, incomplete, corrupt or cannot
+// be written, kExitUsage for a refused command line.
 
 int RunSynth(const std::vector<std::string_view>& args);
 int RunInfo(const std::vector<std::string_view>& args);

@@ -34,10 +34,10 @@ int RunSynth(const std::vector<std::string_view>& args) {
         names.withValue.push_back(option.name);
     }
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, names, line, error)) {
-        return UsageError("synth: " + error);
+    if (const std::optional<int> done = ParseCommand("synth", args, names, line)) {
+        return *done;
     }
+    std::string error;
     SynthOptions options;
     for (const NumberOption& option : kNumberOptions) {
         std::uint64_t value = options.*option.field;
@@ -57,7 +57,7 @@ int RunSynth(const std::vector<std::string_view>& args) {
     const RawStatus status = SynthesizeAcquisition(line.path, options, &failedStep);
     if (status != kRawOk) {
         ReportRawFailure(line.path, "cannot synthesize (" + failedStep + ")", status);
-        return kExitFailure;
+        return kExitInputFailed;
     }
     return kExitOk;
 }

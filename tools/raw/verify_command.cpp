@@ -133,16 +133,15 @@ void VerifyHistory(RawHandle handle, ProblemLog& log, Totals& totals) {
 
 int RunVerify(const std::vector<std::string_view>& args) {
     CommandLine line;
-    std::string error;
-    if (!ParseCommandLine(args, {}, line, error)) {
-        return UsageError("verify: " + error);
+    if (const std::optional<int> done = ParseCommand("verify", args, {}, line)) {
+        return *done;
     }
     ProblemLog log(line.path);
     RawReadFile file;
     std::string failedStep;
     const RawStatus openStatus = file.Open(line.path, failedStep);
     if (!log.Check(openStatus, failedStep)) {
-        return kExitFailure;
+        return kExitInputFailed;
     }
     Totals totals;
     ScanPeaks peaks;
@@ -159,7 +158,7 @@ int RunVerify(const std::vector<std::string_view>& args) {
         }
         ReportFailure(line.path, "damaged: " + std::to_string(log.Count()) +
                                      (log.Count() == 1 ? " problem found" : " problems found"));
-        return kExitFailure;
+        return kExitInputFailed;
     }
     std::printf(
         "%s: intact: %u functions, %llu scans, %llu peaks, %llu analog channels, "
