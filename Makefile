@@ -1,6 +1,7 @@
 # Front door for a new machine: `make demo` installs what is missing, builds and runs the main
 # job on sample data; `make test` runs every test, once with warnings as errors and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers for about two minutes.
+# AddressSanitizer and UndefinedBehaviorSanitizer (which also replays the kept fuzz corpora),
+# then the fuzzers for about two minutes.
 
 JOBS ?= $(shell nproc)
 
@@ -28,7 +29,7 @@ test-asan:
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-# Short runs of the raw data reader, open-format codec and open-format filter fuzzers (libFuzzer).
+# A short run of every fuzzer (clang, libFuzzer) from its kept corpus.
 test-fuzz:
 	bash scripts/run-fuzz.sh
 

@@ -32,15 +32,27 @@ struct Workspace {
     std::array<std::string, rawfuzz::kFileCount> paths;
 };
 
-const Workspace& TheWorkspace() {
-    static const Workspace workspace = [] {
+const std::filesystem::path& TheWorkspaceRoot() {
+    static const std::filesystem::path root = [] {
         std::error_code ignored;
         const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ignored)
                                                ? std::filesystem::path("/dev/shm")
                                                : std::filesystem::temp_directory_path();
-        const std::filesystem::path dir =
-            base / ("rawio-fuzz-" + std::to_string(::getpid())) / "input.raw";
+        return base / ("rawio-fuzz-" + std::to_string(::getpid()));
+    }();
+    return root;
+}
+
+const Workspace& TheWorkspace() {
+    static const Workspace workspace = [] {
+        std::error_code ignored;
+        const std::filesystem::path dir = TheWorkspaceRoot() / "input.raw";
         std::filesystem::create_directories(dir, ignored);
+        // Replayed as a test on every run, so it must not leave a directory behind per run.
+        std::atexit([] {
+            std::error_code ignoredAtExit;
+            std::filesystem::remove_all(TheWorkspaceRoot(), ignoredAtExit);
+        });
         Workspace w;
         w.directory = dir.string();
         for (std::size_t i = 0; i < rawfuzz::kFileCount; ++i) {

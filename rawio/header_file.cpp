@@ -7,6 +7,7 @@
 
 #include "rawio/byte_order.h"
 #include "rawio/error_detail.h"
+#include "rawio/format.h"
 
 namespace rawio {
 namespace {
@@ -14,12 +15,6 @@ namespace {
 // The header block is first reduced to segments {zero count, literal count, literals}, and
 // the segments are deflated. Eliding the zero runs before deflating makes both directions
 // cost little more than a memset of the block.
-constexpr std::size_t kMinZeroRun = 32;
-constexpr std::size_t kMaxSegmentStream =
-    kHeaderBlockSize + 8 * (kHeaderBlockSize / kMinZeroRun + 2);
-// No deflate stream expands by more than this (a 258-byte match costs at least 2 bits), so a
-// stated stream length beyond it cannot be true and is refused before it is allocated.
-constexpr std::size_t kMaxDeflateRatio = 1032;
 
 std::vector<std::uint8_t> ElideZeroRuns(const std::uint8_t* block) {
     std::vector<std::uint8_t> stream;
@@ -116,8 +111,7 @@ RawStatus ReadHeaderFile(const std::string& path, const FileSummary& expected, v
     }
     const std::size_t streamSize = table.Aux();
     if (table.EntryCount() != 2 || table.Block(0).length != kHeaderRecordSize || streamSize < 8 ||
-        streamSize > kMaxSegmentStream ||
-        table.Block(1).length > compressBound(static_cast<uLong>(streamSize)) ||
+        streamSize > kMaxSegmentStream || table.Block(1).length > MaxDeflatedLength(streamSize) ||
         streamSize > std::size_t{table.Block(1).length} * kMaxDeflateRatio) {
         return table.Corrupt("its blocks or the length of its header block stream do not hold");
     }

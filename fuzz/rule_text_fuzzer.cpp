@@ -1,0 +1,41 @@
+// The rule parser on hostile text. Beyond "no crash": a refused rule leaves the caller's rule
+// as it was and says why; an accepted one is within the documented limits and survives a
+// round trip through its text form.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "params/mass_range.h"
+#include "params/rule_text.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const CMassRange untouched = MakeMassRange(7, 1, 2, 0.25, 3, 4);
+    CMassRange rule = untouched;
+    std::string error;
+    if (!ParseRule(text, rule, error)) {
+        Check(rule == untouched && !error.empty());
+        return 0;
+    }
+    Check(rule.GetFunction() >= 0 && rule.GetFunction() <= 1000);
+    Check(rule.GetLowMass() <= 150000 && rule.GetHighMass() <= 150000);
+    Check(rule.GetWindowAbove() <= 150000 && rule.GetWindowBelow() <= 150000);
+    Check(std::isfinite(rule.GetMassDefect()));
+    const std::string formatted = FormatRule(rule);
+    CMassRange again = untouched;
+    Check(ParseRule(formatted, again, error) && again == rule);
+    Check(FormatRule(again) == formatted);
+    return 0;
+}
