@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "rawio/record_fields.h"
 #include "tools/raw/synth_companions.h"
 #include "tools/raw/synth_records.h"
 #include "tools/raw/synth_scan.h"
@@ -61,7 +62,7 @@ RawStatus WriteFunction(RawHandle handle, const SynthOptions& options, std::uint
                         const StepReporter& step) {
     const std::int32_t f = static_cast<std::int32_t>(function);
     FillSynthFunctionRecord(options.seed, function, options.scans, functionRecord);
-    const auto code = static_cast<std::int32_t>(SynthScanFileCode(functionRecord));
+    const auto code = static_cast<std::int32_t>(rawio::FunctionScanFileCode(functionRecord.data()));
     RawStatus status = step.Check(RawCreateScanFile(handle, f, 0, code),
                                   [&] { return ForFunction("RawCreateScanFile", function); });
     if (status == kRawOk && options.statistics) {

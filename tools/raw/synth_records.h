@@ -16,7 +16,6 @@ void FillSynthHeader(std::uint64_t seed, std::span<std::uint8_t> headerRecord,
 // The function record: scan file code in bits 10..13 of word 0 and `scans` at bytes 18..21.
 void FillSynthFunctionRecord(std::uint64_t seed, std::uint32_t function, std::uint32_t scans,
                              std::span<std::uint8_t> functionRecord);
-std::uint32_t SynthScanFileCode(std::span<const std::uint8_t> functionRecord);
 
 // Scan number, peak count, total and base peak first, then filler.
 void FillSynthStatsRecord(std::uint64_t seed, std::uint32_t function, std::uint32_t scan,
