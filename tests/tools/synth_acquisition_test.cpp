@@ -1,4 +1,4 @@
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "rawio/record_fields.h"
-#include "tests/tools/scratch_dir.h"
-#include "tools/raw/synth_companions.h"
-#include "tools/raw/synth_records.h"
-#include "tools/raw/synth_scan.h"
+#include "rawsynth/synth_companions.h"
+#include "rawsynth/synth_records.h"
+#include "rawsynth/synth_scan.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

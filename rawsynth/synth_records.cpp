@@ -1,4 +1,4 @@
-#include "tools/raw/synth_records.h"
+#include "rawsynth/synth_records.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,7 +7,7 @@
 
 #include "rawio/raw_api.h"
 #include "rawio/record_fields.h"
-#include "tools/raw/synth_random.h"
+#include "rawsynth/synth_random.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
 
 #include <cstdint>
 #include <limits>
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "rawio/record_fields.h"
-#include "tools/raw/synth_companions.h"
-#include "tools/raw/synth_records.h"
-#include "tools/raw/synth_scan.h"
+#include "rawsynth/synth_companions.h"
+#include "rawsynth/synth_records.h"
+#include "rawsynth/synth_scan.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "tools/raw/synth_options.h"
-#include "tools/raw/synth_scan.h"
+#include "rawsynth/synth_options.h"
+#include "rawsynth/synth_scan.h"
 
 // The fixed-size records of a synthetic acquisition. Opaque bytes are filled from the seed so
 // that a copy that loses or shifts a byte shows; named fields hold meaningful values.
