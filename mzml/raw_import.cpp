@@ -16,6 +16,7 @@
 #include "mzml/scan_record_mapping.h"
 #include "processing/output_path.h"
 #include "processing/temporary_output.h"
+#include "rawio/record_fields.h"
 
 namespace {
 
@@ -47,7 +48,8 @@ void Check(RawStatus status, const std::string& operation) {
 
 std::string ParamValue(const Params& params, const std::string& name) {
     for (const auto& [key, value] : params) {
-        if (key == name) return value;
+        if (key == name)
+            return value;
     }
     return {};
 }
@@ -113,28 +115,19 @@ StatsRecordBytes StatsRecordOf(const Params& params, const ScanMetadata& scan) {
     return EncodeStatsRecord(scan);
 }
 
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 // A carried function record (or zeros) with the scan count this import writes.
 std::vector<std::uint8_t> FunctionRecordOf(const Params& run, std::int32_t function,
                                            std::uint32_t scans) {
-    auto record = FromHex(ParamValue(run, std::string(kFunctionRecordParam) + " " +
-                                              std::to_string(function)),
-                          kFunctionRecordSize)
-                      .value_or(std::vector<std::uint8_t>(kFunctionRecordSize, 0));
-    PutU32(record.data() + kFunctionRecordScanCountOffset, scans);
+    auto record =
+        FromHex(ParamValue(run, std::string(kFunctionRecordParam) + " " + std::to_string(function)),
+                kFunctionRecordSize)
+            .value_or(std::vector<std::uint8_t>(kFunctionRecordSize, 0));
+    rawio::SetFunctionScanCount(record.data(), scans);
     return record;
 }
 
 std::int32_t ScanFileCodeOf(const std::vector<std::uint8_t>& record) {
-    const std::uint32_t word0 = std::uint32_t{record[kFunctionRecordScanCodeWord]} |
-                                std::uint32_t{record[kFunctionRecordScanCodeWord + 1]} << 8;
-    return static_cast<std::int32_t>((word0 >> kFunctionRecordScanCodeShift) &
-                                     kFunctionRecordScanCodeMask);
+    return static_cast<std::int32_t>(rawio::FunctionScanFileCode(record.data()));
 }
 
 // Runs a read pass over `input`, turning the reader's failures into ImportFailure.
@@ -148,13 +141,13 @@ void ReadPass(const std::string& input, PassSettings& settings, PassResult& resu
 // Writes the raw data file at `path` from `input`: one pass to learn the functions, then one
 // per function (the library writes a function's scans together), so memory stays that of one
 // spectrum whatever the size of the input.
-void WriteRawFile(const std::string& input, const std::string& path,
-                  const ImportOptions& options) {
+void WriteRawFile(const std::string& input, const std::string& path, const ImportOptions& options) {
     std::map<std::int32_t, std::uint32_t> scansOf;
     PassSettings survey;
     survey.ignoreChecksums = options.ignoreChecksums;
     survey.warn = [&](const std::string& what) {
-        if (options.warn) options.warn(FileMessage(input, what));
+        if (options.warn)
+            options.warn(FileMessage(input, what));
     };
     survey.decodeLevel = [](std::int32_t) { return false; };
     survey.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& error) {
@@ -190,10 +183,12 @@ void WriteRawFile(const std::string& input, const std::string& path,
                 read.ignoreChecksums = options.ignoreChecksums;
                 read.decodeLevel = [f](std::int32_t level) { return level == f; };
                 read.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string&) {
-                    if (spectrum.scan.msLevel != f) return true;
+                    if (spectrum.scan.msLevel != f)
+                        return true;
                     PeaksOf(spectrum, peaks);
                     const ScanHeaderBytes header = ScanHeaderOf(spectrum.userParams, spectrum.scan);
-                    const StatsRecordBytes stats = StatsRecordOf(spectrum.userParams, spectrum.scan);
+                    const StatsRecordBytes stats =
+                        StatsRecordOf(spectrum.userParams, spectrum.scan);
                     const std::string at = " for spectrum \"" + spectrum.scan.nativeId + "\"";
                     Check(RawCreateScansEx(handle, f, 0, code, header.data(),
                                            static_cast<std::uint32_t>(peaks.masses.size()),
@@ -247,8 +242,8 @@ class ScratchDirectory {
 
 }  // namespace
 
-bool ImportMzml(const std::string& givenInput, const std::string& givenOutput,
-                std::string& error, const ImportOptions& options) {
+bool ImportMzml(const std::string& givenInput, const std::string& givenOutput, std::string& error,
+                const ImportOptions& options) {
     // "out.raw/" as shell completion writes it names the same directory as "out.raw".
     const std::string input = WithoutTrailingSlashes(givenInput);
     const std::string outputRaw = WithoutTrailingSlashes(givenOutput);

@@ -2,39 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <new>
 
 #include "mzml/markup_scanner.h"
+#include "rawio/record_fields.h"
 
 namespace {
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= std::uint32_t{at[i]} << (8 * i);
-    }
-    return value;
-}
-
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-ScanHeaderBytes HeaderFromScanInfo(const std::uint8_t* info) {
-    ScanHeaderBytes header{};
-    const std::uint32_t word0 = GetU32(info + kScanInfoCountOffset);
-    const std::uint32_t flags = GetU32(info + kScanInfoFlagsOffset);
-    PutU32(header.data(), (word0 & kScanInfoFlagBit) != 0 ? 1u : 0u);
-    PutU32(header.data() + 4, flags & 1u);
-    std::memcpy(header.data() + 8, info + kScanInfoValue32Offset, 4);
-    std::memcpy(header.data() + 12, info + kScanInfoValue12Offset, 4);
-    std::memcpy(header.data() + 16, info + kScanInfoValue36Offset, 4);
-    PutU32(header.data() + 20, (flags >> 2) & 1u);
-    return header;
-}
 
 std::string ScanName(std::int32_t function, std::int32_t scan) {
     return "function " + std::to_string(function) + ", scan " + std::to_string(scan);
@@ -101,7 +74,7 @@ bool RawScanSource::Open(const std::string& path, std::string& error) {
             return false;
         }
         hasStats_[i] = status == kRawOk;
-        const std::uint32_t scans = GetU32(record.data() + kFunctionRecordScanCountOffset);
+        const std::uint32_t scans = rawio::FunctionScanCount(record.data());
         for (std::uint32_t s = 1; s <= scans; ++s) {
             RawScanPlace place{f, static_cast<std::int32_t>(s), 0};
             StatsRecordBytes stats{};
@@ -143,7 +116,7 @@ bool RawScanSource::Read(const RawScanPlace& place, RawExportScan& scan, std::st
         error = Failure(status, "cannot read " + name);
         return false;
     }
-    const std::uint32_t count = GetU32(info.data()) & kScanInfoCountMask;
+    const std::uint32_t count = rawio::ScanInfoPeakCount(info.data());
     try {
         // One element at least, so the arrays given to the library are never null.
         const std::size_t size = std::max<std::size_t>(count, 1);
@@ -168,7 +141,7 @@ bool RawScanSource::Read(const RawScanPlace& place, RawExportScan& scan, std::st
     scan.masses.resize(capacity);
     scan.intensities.resize(capacity);
     scan.peakBytes.resize(capacity);
-    scan.header = HeaderFromScanInfo(info.data());
+    scan.header = rawio::ScanHeaderFromScanInfo(info.data());
     const auto f = static_cast<std::size_t>(place.function - 1);
     scan.hasStats = hasStats_[f];
     if (scan.hasStats) {

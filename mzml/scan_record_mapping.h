@@ -6,6 +6,7 @@
 #include <string>
 
 #include "rawio/raw_api.h"
+#include "rawio/record_fields.h"
 
 // How an open-format spectrum's metadata sits in the records of our raw data files. The raw
 // data library stores the scan header and the statistics record as opaque bytes; this layout
@@ -35,7 +36,7 @@ inline constexpr std::size_t kMaxStoredIdBytes = 112;
 // came from elsewhere and is not read by this layout.
 inline constexpr char kStatsMagic[8] = {'B', 'R', 'V', 'M', 'Z', 'M', 'L', '1'};
 
-using ScanHeaderBytes = std::array<std::uint8_t, kScanHeaderSize>;
+using ScanHeaderBytes = rawio::ScanHeaderBytes;
 using StatsRecordBytes = std::array<std::uint8_t, kStatsRecordSize>;
 
 // Scan header words: 0 profile flag, 1 negative-polarity flag, 2 retention time (float,

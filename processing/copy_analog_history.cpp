@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "rawio/record_fields.h"
+
 namespace {
 
 class Copier {
@@ -64,8 +66,7 @@ class Copier {
         if (!Ok(ops.ReadProcInfo(r, processInfo, nullptr), "RawReadProcInfo", -1)) {
             return false;
         }
-        const std::size_t records = std::size_t{processInfo[kProcessInfoCountOffset]} |
-                                    (std::size_t{processInfo[kProcessInfoCountOffset + 1]} << 8);
+        const std::size_t records = rawio::ProcessRecordCount(processInfo);
         if (records == 0) {
             return true;
         }

@@ -5,32 +5,9 @@
 #include <string>
 
 #include "processing/peak_filter.h"
+#include "rawio/record_fields.h"
 
 namespace {
-
-std::uint32_t LoadU32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-void StoreU32(std::uint8_t* bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-// The scan header the output scan is written with, from the input's scanInfo.
-void BuildScanHeader(const std::uint8_t* scanInfo, std::uint8_t* scanHeader) {
-    const std::uint32_t word0 = LoadU32(scanInfo + kScanInfoCountOffset);
-    const std::uint32_t flags = LoadU32(scanInfo + kScanInfoFlagsOffset);
-    StoreU32(scanHeader + 0, (word0 >> 31) & 1u);
-    StoreU32(scanHeader + 4, flags & 1u);
-    std::memcpy(scanHeader + 8, scanInfo + kScanInfoValue32Offset, 4);
-    std::memcpy(scanHeader + 12, scanInfo + kScanInfoValue12Offset, 4);
-    std::memcpy(scanHeader + 16, scanInfo + kScanInfoValue36Offset, 4);
-    StoreU32(scanHeader + 20, (flags >> 2) & 1u);
-}
 
 // Peak arrays of one scan, sized exactly by its size query and released with it.
 struct PeakArrays {
@@ -63,9 +40,7 @@ class FunctionCopier {
             return false;
         }
         const auto scanFileCode =
-            static_cast<std::int32_t>((LoadU32(functionRecord + kFunctionRecordScanCodeWord) >>
-                                       kFunctionRecordScanCodeShift) &
-                                      kFunctionRecordScanCodeMask);
+            static_cast<std::int32_t>(rawio::FunctionScanFileCode(functionRecord));
         if (!Ok(c.ops.CreateScanFile(c.createHandle, j, 0, scanFileCode), "RawCreateScanFile")) {
             return false;
         }
@@ -80,7 +55,7 @@ class FunctionCopier {
         }
         std::memcpy(tableSlot, functionRecord, kFunctionRecordSize);
 
-        const std::uint32_t scanCount = LoadU32(functionRecord + kFunctionRecordScanCountOffset);
+        const std::uint32_t scanCount = rawio::FunctionScanCount(functionRecord);
         for (std::uint32_t i = 1; i <= scanCount; ++i) {
             if (!CopyScan(static_cast<std::int32_t>(i), scanFileCode, unfiltered, filter, hasStats,
                           statsFile)) {
@@ -122,7 +97,7 @@ class FunctionCopier {
                 "RawReadSpectrum")) {
             return false;
         }
-        const std::uint32_t n = LoadU32(scanInfo + kScanInfoCountOffset) & kScanInfoCountMask;
+        const std::uint32_t n = rawio::ScanInfoPeakCount(scanInfo);
         PeakArrays peaks(n);
         capacity = n;
         if (!Ok(c.ops.ReadSpectrum(c.readHandle, j, 0, scan, 1, &capacity, scanInfo,
@@ -131,7 +106,7 @@ class FunctionCopier {
                 "RawReadSpectrum")) {
             return false;
         }
-        const std::uint32_t read = LoadU32(scanInfo + kScanInfoCountOffset) & kScanInfoCountMask;
+        const std::uint32_t read = rawio::ScanInfoPeakCount(scanInfo);
         if (read > n) {
             // The arrays hold n peaks; a library that claims more has either overrun them or
             // would have the write read past them.
@@ -139,8 +114,8 @@ class FunctionCopier {
                         "the library reported " + std::to_string(read) + " peaks for arrays of " +
                             std::to_string(n));
         }
-        std::uint8_t scanHeader[kScanHeaderSize];
-        BuildScanHeader(scanInfo, scanHeader);
+        const rawio::ScanHeaderBytes header = rawio::ScanHeaderFromScanInfo(scanInfo);
+        const std::uint8_t* scanHeader = header.data();
 
         summary.peaksRead += read;
         RawStatus written;

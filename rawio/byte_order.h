@@ -3,6 +3,7 @@
 // Little-endian encoding of the on-disk integers. Byte-wise code, so nothing depends on the
 // host's byte order or on struct layout; compilers turn it into plain loads and stores.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -31,6 +32,20 @@ inline void Store32(std::uint8_t* p, std::uint32_t v) {
 inline void Store64(std::uint8_t* p, std::uint64_t v) {
     Store32(p, static_cast<std::uint32_t>(v));
     Store32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+// IEEE 754 values travel as their bit patterns.
+inline float LoadF32(const std::uint8_t* p) {
+    return std::bit_cast<float>(Load32(p));
+}
+inline double LoadF64(const std::uint8_t* p) {
+    return std::bit_cast<double>(Load64(p));
+}
+inline void StoreF32(std::uint8_t* p, float v) {
+    Store32(p, std::bit_cast<std::uint32_t>(v));
+}
+inline void StoreF64(std::uint8_t* p, double v) {
+    Store64(p, std::bit_cast<std::uint64_t>(v));
 }
 
 }  // namespace rawio

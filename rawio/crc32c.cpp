@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "rawio/byte_order.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #define RAWIO_CRC_X86 1
 #include <nmmintrin.h>
@@ -37,10 +39,7 @@ constexpr Tables kTables;
 std::uint32_t PortableRaw(std::uint32_t c, const std::uint8_t* p, std::size_t n) {
     const auto& t = kTables.t;
     while (n >= 8) {
-        const std::uint32_t lo =
-            c ^
-            (static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-             (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+        const std::uint32_t lo = c ^ Load32(p);
         c = t[7][lo & 0xFFu] ^ t[6][(lo >> 8) & 0xFFu] ^ t[5][(lo >> 16) & 0xFFu] ^ t[4][lo >> 24] ^
             t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
         p += 8;

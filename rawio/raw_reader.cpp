@@ -6,15 +6,11 @@
 #include "rawio/error_detail.h"
 #include "rawio/file_names.h"
 #include "rawio/header_file.h"
+#include "rawio/record_fields.h"
+#include "rawio/record_layout.h"
 
 namespace rawio {
 namespace {
-
-constexpr RecordLayout kFunctionLayout{FileKind::kFunctions, kFunctionRecordSize, 0, kMaxFunctions};
-constexpr RecordLayout kStatsLayout{FileKind::kStats, kStatsRecordSize, 0, kMaxScansPerFunction};
-constexpr RecordLayout kExtendedLayout{FileKind::kExtended, kEERecordSize, 0, kMaxExtendedRecords};
-constexpr RecordLayout kHistoryLayout{FileKind::kHistory, kProcessRecordSize, kProcessInfoSize,
-                                      kMaxHistoryRecords};
 
 // A listed file that is missing or is not ours is damage to the raw data file as a whole.
 RawStatus ListedFileStatus(RawStatus status) {
@@ -111,9 +107,8 @@ RawStatus RawReader::StoredFunction(std::uint32_t function, std::uint32_t* scanC
     if (const RawStatus status = functionTable.Read(function - 1, record); status != kRawOk) {
         return status;
     }
-    *scanCount = Load32(record + kFunctionRecordScanCountOffset);
-    *code = (Load16(record + kFunctionRecordScanCodeWord) >> kFunctionRecordScanCodeShift) &
-            kFunctionRecordScanCodeMask;
+    *scanCount = FunctionScanCount(record);
+    *code = FunctionScanFileCode(record);
     return kRawOk;
 }
 
@@ -349,7 +344,7 @@ RawStatus RawReader::ProcessInfo(void* processInfo, void* processRecords) {
     if ((status = history.ReadLead(info)) != kRawOk) {
         return status;
     }
-    if (Load16(info + kProcessInfoCountOffset) != history.Count()) {
+    if (ProcessRecordCount(info) != history.Count()) {
         return NoteFailure(kRawCorrupt, PathOf(LibraryFileName(FileKind::kHistory, 0)) +
                                             ": its record count is not the one it gives");
     }

@@ -7,15 +7,11 @@
 #include "rawio/error_detail.h"
 #include "rawio/file_names.h"
 #include "rawio/header_file.h"
+#include "rawio/record_fields.h"
+#include "rawio/record_layout.h"
 
 namespace rawio {
 namespace {
-
-constexpr RecordLayout kFunctionLayout{FileKind::kFunctions, kFunctionRecordSize, 0, kMaxFunctions};
-constexpr RecordLayout kStatsLayout{FileKind::kStats, kStatsRecordSize, 0, kMaxScansPerFunction};
-constexpr RecordLayout kExtendedLayout{FileKind::kExtended, kEERecordSize, 0, kMaxExtendedRecords};
-constexpr RecordLayout kHistoryLayout{FileKind::kHistory, kProcessRecordSize, kProcessInfoSize,
-                                      kMaxHistoryRecords};
 
 // The record the library appends to the history: fixed text, the format version and the
 // directory name of the file, NUL-padded. No clock, so equal inputs give equal bytes.
@@ -294,10 +290,8 @@ RawStatus RawWriter::CreateFunctions(std::uint16_t functionCount, const void* fu
     const auto* table = static_cast<const std::uint8_t*>(functionTable);
     for (std::size_t f = 0; f < functionCount; ++f) {
         const std::uint8_t* record = table + f * kFunctionRecordSize;
-        const std::uint32_t code =
-            (Load16(record + kFunctionRecordScanCodeWord) >> kFunctionRecordScanCodeShift) &
-            kFunctionRecordScanCodeMask;
-        if (Load32(record + kFunctionRecordScanCountOffset) != written[f].scans ||
+        const std::uint32_t code = FunctionScanFileCode(record);
+        if (FunctionScanCount(record) != written[f].scans ||
             code != static_cast<std::uint32_t>(written[f].code)) {
             return kRawBadArgument;
         }
@@ -399,14 +393,14 @@ RawStatus RawWriter::History(const void* processInfo, const void* processRecords
     }
     std::uint8_t info[kProcessInfoSize];
     std::memcpy(info, processInfo, sizeof info);
-    const std::uint16_t count = Load16(info + kProcessInfoCountOffset);
+    const std::uint16_t count = ProcessRecordCount(info);
     if (count >= kMaxHistoryRecords || (count > 0 && processRecords == nullptr)) {
         return kRawBadArgument;
     }
     if (stage != Stage::kTableWritten && stage != Stage::kAnalogDone) {
         return kRawOutOfOrder;
     }
-    Store16(info + kProcessInfoCountOffset, static_cast<std::uint16_t>(count + 1));
+    SetProcessRecordCount(info, static_cast<std::uint16_t>(count + 1));
     RecordWriter writer;
     RawStatus status =
         writer.Create(PathOf(LibraryFileName(FileKind::kHistory, 0)), kHistoryLayout);

@@ -17,9 +17,9 @@
 #include "app/profile.h"
 #include "app/progress_dlg.h"
 #include "rawio/raw_api.h"
+#include "rawsynth/synth_acquisition.h"
 #include "res/resource_ids.h"
 #include "res/template_builder.h"
-#include "tools/raw/synth_acquisition.h"
 
 AppMessageCapture::AppMessageCapture()
     : previous(SetAppMessageHandler([this](QMessageBox& box) {

@@ -11,6 +11,9 @@
 #include <fstream>
 #include <map>
 
+#include "tests/support/command_runner.h"
+#include "tests/support/file_contents.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,32 +23,14 @@ struct Result {
     std::string out;  // standard output and standard error, in that order
 };
 
-Result RunCommand(const std::string& command) {
+Result RunShell(const std::string& command) {
     Result result;
-    const std::string errFile = ::testing::TempDir() + "/batch_cmd_err_" + std::to_string(getpid());
-    FILE* pipe = popen((command + " 2>" + errFile).c_str(), "r");
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile);
-    result.out += std::string(std::istreambuf_iterator<char>(err), {});
-    fs::remove(errFile);
+    result.status = RunCommand(command, result.out);
     return result;
 }
 
-std::map<std::string, std::string> Contents(const fs::path& dir) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        std::ifstream in(e.path(), std::ios::binary);
-        files[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return files;
-}
-
 class BatchCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root = fs::path(::testing::TempDir()) /
                ("batch_cmd_" + std::to_string(getpid()) + "_" +
@@ -57,9 +42,9 @@ protected:
 
     std::string Synth(const std::string& name, int seed) {
         const std::string path = (root / name).string();
-        const Result r = RunCommand(std::string(BREVANTO_RAW) + " synth '" + path +
-                             "' --functions 2 --scans 5 --peaks 200 --seed " +
-                             std::to_string(seed));
+        const Result r =
+            RunShell(std::string(BREVANTO_RAW) + " synth '" + path +
+                     "' --functions 2 --scans 5 --peaks 200 --seed " + std::to_string(seed));
         EXPECT_EQ(r.status, 0) << r.out;
         return path;
     }
@@ -71,15 +56,16 @@ protected:
 
 TEST_F(BatchCommand, SuccessPrintsOneSummaryLinePerFunction) {
     const std::string in = Synth("s.raw", 1);
-    const Result r = RunCommand(Batch("--rule 1:0:1200:0.3:100:100 '" + in + "'"));
+    const Result r = RunShell(Batch("--rule 1:0:1200:0.3:100:100 '" + in + "'"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("s_BRV.raw  function 1: 1000 peaks read, "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("function 2: 1000 peaks read, 1000 kept (no rules: copied whole)"),
               std::string::npos)
         << r.out;
-    EXPECT_EQ(RunCommand(std::string(BREVANTO_RAW) + " verify '" + (root / "s_BRV.raw").string() + "'")
-                  .status,
-              0);
+    EXPECT_EQ(
+        RunShell(std::string(BREVANTO_RAW) + " verify '" + (root / "s_BRV.raw").string() + "'")
+            .status,
+        0);
 }
 
 TEST_F(BatchCommand, ExitStatuses) {
@@ -98,7 +84,7 @@ TEST_F(BatchCommand, ExitStatuses) {
         {"-j 2 --rule 1:0:1200:0.3:100:100 '" + in + "' '" + in + "'", 2, "given twice"},
     };
     for (const Case& c : cases) {
-        const Result r = RunCommand(Batch(c.args));
+        const Result r = RunShell(Batch(c.args));
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.mentions), std::string::npos) << c.args << "\n" << r.out;
     }
@@ -109,13 +95,13 @@ TEST_F(BatchCommand, StopsAtTheFirstFailureUnlessToldToKeepGoing) {
     const std::string c = Synth("c.raw", 3);
     const std::string missing = (root / "b.raw").string();
     const std::string files = " '" + a + "' '" + missing + "' '" + c + "'";
-    Result r = RunCommand(Batch("--quiet --rule 1:0:1200:0.3:100:100" + files));
+    Result r = RunShell(Batch("--quiet --rule 1:0:1200:0.3:100:100" + files));
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(fs::exists(root / "a_BRV.raw"));
     EXPECT_FALSE(fs::exists(root / "c_BRV.raw"));
     EXPECT_NE(r.out.find("1 input(s) not processed"), std::string::npos) << r.out;
 
-    r = RunCommand(Batch("--quiet --keep-going --rule 1:0:1200:0.3:100:100" + files));
+    r = RunShell(Batch("--quiet --keep-going --rule 1:0:1200:0.3:100:100" + files));
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(fs::exists(root / "c_BRV.raw"));
 }
@@ -126,16 +112,17 @@ TEST_F(BatchCommand, ParallelRunsGiveTheSameOutputs) {
         files += " '" + Synth("p" + std::to_string(i) + ".raw", i + 10) + "'";
     }
     const std::string rules = "--quiet --rule 1:0:1200:0.3:100:100 --rule 2:300:900:0.7:50:50";
-    ASSERT_EQ(RunCommand(Batch(rules + " --suffix _one" + files)).status, 0);
-    ASSERT_EQ(RunCommand(Batch(rules + " -j 3 --suffix _par" + files)).status, 0);
+    ASSERT_EQ(RunShell(Batch(rules + " --suffix _one" + files)).status, 0);
+    ASSERT_EQ(RunShell(Batch(rules + " -j 3 --suffix _par" + files)).status, 0);
     for (int i = 0; i < 4; ++i) {
         const std::string p = "p" + std::to_string(i);
-        auto one = Contents(root / (p + "_one.raw"));
-        auto par = Contents(root / (p + "_par.raw"));
+        auto one = ReadTree((root / (p + "_one.raw")).string());
+        auto par = ReadTree((root / (p + "_par.raw")).string());
         // The library's own history record names the output file; all else is equal.
         EXPECT_EQ(one.size(), par.size()) << p;
         for (const auto& [name, content] : one) {
-            if (name.find("hist") != std::string::npos) continue;
+            if (name.find("hist") != std::string::npos)
+                continue;
             EXPECT_EQ(par[name], content) << p << " " << name;
         }
     }
@@ -155,7 +142,8 @@ TEST_F(BatchCommand, OpenFormatInputsAndConversions) {
         GTEST_SKIP() << "tiny.pwiz.1.1.mzML not found (BREVANTO_SHARED_DATA)";
     }
     fs::copy_file(tiny, root / "tiny.mzML");
-    Result r = RunCommand(Batch("--rule 1:0:2000:0.5:600:600 '" + (root / "tiny.mzML").string() + "'"));
+    Result r =
+        RunShell(Batch("--rule 1:0:2000:0.5:600:600 '" + (root / "tiny.mzML").string() + "'"));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_TRUE(fs::exists(root / "tiny_BRV.mzML"));
     EXPECT_NE(r.out.find("tiny_BRV.mzML  function 1: "), std::string::npos) << r.out;
@@ -167,17 +155,17 @@ TEST_F(BatchCommand, OpenFormatInputsAndConversions) {
     const std::string in = Synth("s.raw", 4);
     const std::string mzml = (root / "s.mzML").string();
     const std::string back = (root / "back.raw").string();
-    ASSERT_EQ(RunCommand(raw + " export-mzml '" + in + "' '" + mzml + "'").status, 0);
-    ASSERT_EQ(RunCommand(raw + " import-mzml '" + mzml + "' '" + back + "'").status, 0);
-    const Result a = RunCommand(raw + " dump '" + in + "'");
-    const Result b = RunCommand(raw + " dump '" + back + "'");
+    ASSERT_EQ(RunShell(raw + " export-mzml '" + in + "' '" + mzml + "'").status, 0);
+    ASSERT_EQ(RunShell(raw + " import-mzml '" + mzml + "' '" + back + "'").status, 0);
+    const Result a = RunShell(raw + " dump '" + in + "'");
+    const Result b = RunShell(raw + " dump '" + back + "'");
     EXPECT_EQ(a.status, 0);
     EXPECT_EQ(a.out, b.out);  // every scan, header value and peak
 
-    r = RunCommand(raw + " import-mzml '" + (root / "missing.mzML").string() + "' '" + back + "2'");
+    r = RunShell(raw + " import-mzml '" + (root / "missing.mzML").string() + "' '" + back + "2'");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("missing.mzML"), std::string::npos) << r.out;
-    EXPECT_EQ(RunCommand(raw + " export-mzml only-one-argument").status, 2);
+    EXPECT_EQ(RunShell(raw + " export-mzml only-one-argument").status, 2);
 }
 
 }  // namespace

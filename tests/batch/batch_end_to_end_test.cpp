@@ -12,8 +12,9 @@
 #include <map>
 
 #include "processing/filter_job.h"
+#include "rawsynth/synth_acquisition.h"
 #include "tests/batch/raw_read_back.h"
-#include "tools/raw/synth_acquisition.h"
+#include "tests/support/file_contents.h"
 
 namespace fs = std::filesystem;
 
@@ -22,27 +23,20 @@ namespace {
 // An independent statement of the rule test, written from the rule's definition.
 bool RuleKeeps(const CMassRange& rule, float mass) {
     const double m = mass;
-    if (!(rule.GetLowMass() <= m && m < rule.GetHighMass())) return false;
+    if (!(rule.GetLowMass() <= m && m < rule.GetHighMass()))
+        return false;
     double lower = rule.GetMassDefect() - (rule.GetWindowBelow() * 0.001);
-    if (lower < 0.0) lower += 1.0;
+    if (lower < 0.0)
+        lower += 1.0;
     double upper = rule.GetMassDefect() + (rule.GetWindowAbove() * 0.001);
-    if (upper - 1.0 > 0.0) upper -= 1.0;
+    if (upper - 1.0 > 0.0)
+        upper -= 1.0;
     const double f = m - static_cast<double>(static_cast<long long>(m));
     return lower <= upper ? (lower < f && f < upper) : (f > lower || f < upper);
 }
 
-std::map<std::string, std::string> DirectoryContents(const fs::path& dir) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().filename().string()] =
-            std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return files;
-}
-
 class BatchEndToEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root = fs::path(::testing::TempDir()) /
                ("batch_e2e_" + std::to_string(getpid()) + "_" +
@@ -143,11 +137,12 @@ TEST_F(BatchEndToEnd, FilteredCopyHoldsExactlyWhatTheRulesKeep) {
     EXPECT_TRUE(std::equal(in.history.begin(), in.history.end(), out.history.begin()));
 
     // Companion files are carried over unchanged.
-    const auto inFiles = DirectoryContents(input);
-    const auto outFiles = DirectoryContents(root / "sample_BRV.raw");
+    const auto inFiles = ReadTree(input);
+    const auto outFiles = ReadTree((root / "sample_BRV.raw").string());
     std::size_t companions = 0;
     for (const auto& [name, content] : inFiles) {
-        if (name.rfind("brv-", 0) == 0) continue;
+        if (name.rfind("brv-", 0) == 0)
+            continue;
         ++companions;
         ASSERT_TRUE(outFiles.count(name)) << name;
         EXPECT_EQ(outFiles.at(name), content) << name;
@@ -165,14 +160,14 @@ TEST_F(BatchEndToEnd, SecondRunRegeneratesTheSameOutput) {
         job.SetSuffix("_BRV");
         ASSERT_TRUE(job.Run()) << job.GetFailure().Describe();
     }
-    const auto first = DirectoryContents(root / "again_BRV.raw");
+    const auto first = ReadTree((root / "again_BRV.raw").string());
     // A user file added to the output stays across a third run.
     std::ofstream(root / "again_BRV.raw" / "my-notes.txt") << "keep me";
     CFilterJob job(&rules);
     job.SetFileList(input);
     job.SetSuffix("_BRV");
     ASSERT_TRUE(job.Run());
-    auto third = DirectoryContents(root / "again_BRV.raw");
+    auto third = ReadTree((root / "again_BRV.raw").string());
     EXPECT_EQ(third["my-notes.txt"], "keep me");
     third.erase("my-notes.txt");
     EXPECT_EQ(third, first);

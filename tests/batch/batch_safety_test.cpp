@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "processing/temporary_output.h"
+#include "tests/support/command_runner.h"
 
 namespace fs = std::filesystem;
 
@@ -32,19 +33,7 @@ struct Result {
 // Runs a shell command under a time limit, so that a hang fails the test instead of CI.
 Result RunShell(const std::string& command) {
     Result result;
-    const std::string errFile =
-        ::testing::TempDir() + "/batch_safety_err_" + std::to_string(getpid());
-    FILE* pipe = popen(("timeout 60 " + command + " 2>" + errFile).c_str(), "r");
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        result.out.append(buffer.data(), n);
-    }
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile);
-    result.out += std::string(std::istreambuf_iterator<char>(err), {});
-    fs::remove(errFile);
+    result.status = RunCommand("timeout 60 " + command, result.out);
     return result;
 }
 

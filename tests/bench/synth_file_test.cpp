@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/mzml_synth/spectrum_generator.h"
+#include "tests/support/file_contents.h"
 
 namespace {
 
@@ -38,14 +39,7 @@ class SynthFileTest : public testing::Test {
         EXPECT_TRUE(WriteSynthFile(options, report, error)) << error;
         EXPECT_EQ(report.textBytes,
                   options.gzip ? report.textBytes : fs::file_size(options.output));
-        return Read(options.output);
-    }
-
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return ReadFile(options.output);
     }
 
     fs::path dir_;

@@ -4,7 +4,6 @@
 // its details, and the progress steps through each input by its own measure.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,27 +16,13 @@
 #include "mzml/open_format_route.h"
 #include "params/rule_text.h"
 #include "processing/filter_job.h"
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/file_contents.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every file under `root`, by its path relative to it.
-std::map<std::string, std::string> Tree(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), root).string()] = ReadAll(entry.path());
-        }
-    }
-    return files;
-}
 
 struct StepCount final : public RunProgress {
     std::vector<std::string> files;
@@ -54,7 +39,7 @@ struct StepCount final : public RunProgress {
 };
 
 class MixedRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* shared = std::getenv("BREVANTO_SHARED_DATA");
         data = shared != nullptr ? fs::path(shared) : fs::path();
@@ -85,13 +70,13 @@ protected:
         }
     }
     void TearDown() override {
-        if (!root.empty()) fs::remove_all(root);
+        if (!root.empty())
+            fs::remove_all(root);
     }
 
     std::vector<std::string> Inputs(const char* side) const {
         return {(root / side / "run.raw").string(), (root / side / "tiny.mzML").string(),
-                (root / side / "example.mzML.gz").string(),
-                (root / side / "itraq.mzXML").string()};
+                (root / side / "example.mzML.gz").string(), (root / side / "itraq.mzXML").string()};
     }
 
     fs::path data, root;
@@ -112,16 +97,17 @@ TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
     ASSERT_EQ(job.GetSummaries().size(), 4u);
     EXPECT_EQ(job.GetSummaries()[3].output, (root / "job" / "itraq_BRV.mzXML").string());
 
-    std::string command = std::string(BREVANTO_BATCH) + " --quiet --ignore-checksums" +
-                          ruleArguments;
-    for (const std::string& input : Inputs("batch")) command += " '" + input + "'";
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+    std::string command =
+        std::string(BREVANTO_BATCH) + " --quiet --ignore-checksums" + ruleArguments;
+    for (const std::string& input : Inputs("batch"))
+        command += " '" + input + "'";
+    const CommandResult batch = RunCommand(command);
+    ASSERT_EQ(batch.exitStatus, 0) << command << "\n" << batch.err;
 
-    std::map<std::string, std::string> ours = Tree(root / "job");
-    std::map<std::string, std::string> theirs = Tree(root / "batch");
-    for (const char* output : {"run_BRV.raw", "tiny_BRV.mzML", "example_BRV.mzML.gz",
-                               "itraq_BRV.mzXML"}) {
+    std::map<std::string, std::string> ours = ReadTree((root / "job").string());
+    std::map<std::string, std::string> theirs = ReadTree((root / "batch").string());
+    for (const char* output :
+         {"run_BRV.raw", "tiny_BRV.mzML", "example_BRV.mzML.gz", "itraq_BRV.mzXML"}) {
         EXPECT_TRUE(fs::exists(root / "job" / output)) << output;
     }
     ASSERT_EQ(ours.size(), theirs.size());
@@ -142,7 +128,7 @@ TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
 TEST_F(MixedRun, AFailingOpenFormatInputStopsTheRunWithItsDetails) {
     // A cut mzML second in the list: the raw data file before it is finished, the files after
     // it are not touched, and the failure says which file, which step and why.
-    const std::string whole = ReadAll(root / "job" / "tiny.mzML");
+    const std::string whole = ReadFile(root / "job" / "tiny.mzML");
     {
         std::ofstream cut(root / "job" / "tiny.mzML", std::ios::binary | std::ios::trunc);
         cut << whole.substr(0, whole.size() / 2);
@@ -165,7 +151,8 @@ TEST_F(MixedRun, AFailingOpenFormatInputStopsTheRunWithItsDetails) {
     EXPECT_FALSE(fs::exists(root / "job" / "example_BRV.mzML.gz"));
     // Nothing beside the outputs but the inputs and the one finished output.
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root / "job")) ++entries;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root / "job"))
+        ++entries;
     EXPECT_EQ(entries, 5u);
 }
 
@@ -189,7 +176,7 @@ TEST_F(MixedRun, ContentDecidesTheRouteAndTheOutputKeepsTheFormat) {
     job.SetFileList(std::vector<std::string>{(root / "job" / "acquisition.data").string()});
     job.SetSuffix("_BRV");
     ASSERT_TRUE(job.Run()) << job.GetFailure().Describe();
-    const std::string output = ReadAll(root / "job" / "acquisition_BRV.data");
+    const std::string output = ReadFile(root / "job" / "acquisition_BRV.data");
     EXPECT_NE(output.find("<indexedmzML"), std::string::npos);
     EXPECT_NE(output.find("Brevanto rule"), std::string::npos);
 }

@@ -84,7 +84,7 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
     }
     std::string inputs;
     for (const auto& [shared, copy] : copies)
-        inputs += " " + ShellQuote(copy);
+        inputs += " " + ShellQuoted(copy);
 
     std::string report;
     ASSERT_EQ(RunCommand(command + inputs, report), 0) << report;
@@ -111,7 +111,7 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
     const Snapshot before = Take(dir);
     std::string everything;
     for (const auto& [name, content] : before.content) {
-        everything += " " + ShellQuote((dir / name).string());
+        everything += " " + ShellQuoted((dir / name).string());
     }
     EXPECT_EQ(RunCommand(command + everything, report), 2) << report;
     EXPECT_NE(report.find("_BRV"), std::string::npos) << report;

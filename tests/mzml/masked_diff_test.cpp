@@ -11,6 +11,7 @@
 #include "mzml/open_format_filter.h"
 #include "tests/mzml/open_format_check.h"
 #include "tests/mzml/variation_documents.h"
+#include "tests/support/file_contents.h"
 
 namespace fs = std::filesystem;
 
@@ -83,11 +84,6 @@ std::string Tamper(const std::string& text, const Tampering& t) {
     return out;
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(MaskedDiff, TellsEveryForbiddenChangeFromTheTrueOutput) {
     std::string missing;
     if (!ExternalToolsPresent(missing))
@@ -113,7 +109,7 @@ TEST(MaskedDiff, TellsEveryForbiddenChangeFromTheTrueOutput) {
     }
     for (const Tampering& t : kTamperings) {
         const int k = t.mzxml ? 1 : 0;
-        const std::string text = Slurp(outputs[k]);
+        const std::string text = ReadFile(outputs[k]);
         const std::string changed = Tamper(text, t);
         ASSERT_NE(changed, text) << t.what << ": the pattern is not in the output";
         const std::string tampered = (dir / (t.mzxml ? "t.mzXML" : "t.mzML")).string();

@@ -119,47 +119,17 @@ std::string RuleLevels(const CMassRangeList& rules) {
     return text;
 }
 
-int RunCommand(const std::string& command, std::string& output) {
-    output.clear();
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        output = std::string("cannot run: ") + std::strerror(errno);
-        return -1;
-    }
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, got);
-    }
-    const int status = ::pclose(pipe);
-    if (status == -1 || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
-}
-
 int RunMaskedDiff(const std::string& input, const std::string& output, const CMassRangeList& rules,
                   std::string& report) {
     const std::string script = std::string(BREVANTO_MZML_TEST_SCRIPTS) + "/masked_diff.py";
-    return RunCommand("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(input) + " " +
-                          ShellQuote(output) + " --levels " + RuleLevels(rules) + " --rules " +
+    return RunCommand("/usr/bin/python3 " + ShellQuoted(script) + " " + ShellQuoted(input) + " " +
+                          ShellQuoted(output) + " --levels " + RuleLevels(rules) + " --rules " +
                           std::to_string(rules.GetCount()),
                       report);
 }
 
 bool RunFileInfo(const std::string& path, FileInfoCounts& counts, std::string& report) {
-    if (RunCommand("FileInfo -in " + ShellQuote(path), report) != 0)
+    if (RunCommand("FileInfo -in " + ShellQuoted(path), report) != 0)
         return false;
     bool spectra = false, peaks = false;
     std::istringstream lines(report);
@@ -181,7 +151,7 @@ bool RunPymzml(const std::string& path, std::vector<std::pair<std::string, std::
                std::string& report) {
     counts.clear();
     const std::string script = std::string(BREVANTO_MZML_TEST_SCRIPTS) + "/pymzml_counts.py";
-    if (RunCommand("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(path), report) !=
+    if (RunCommand("/usr/bin/python3 " + ShellQuoted(script) + " " + ShellQuoted(path), report) !=
         0) {
         return false;
     }
@@ -198,8 +168,8 @@ bool RunPymzml(const std::string& path, std::vector<std::pair<std::string, std::
 
 bool SchemaValid(const std::string& path, const std::string& schema, std::string& report) {
     return RunCommand("xmllint --noout --schema " +
-                          ShellQuote("/usr/share/openms/SCHEMAS/" + schema) + " " +
-                          ShellQuote(path),
+                          ShellQuoted("/usr/share/openms/SCHEMAS/" + schema) + " " +
+                          ShellQuoted(path),
                       report) == 0;
 }
 

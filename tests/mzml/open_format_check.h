@@ -7,6 +7,7 @@
 
 #include "mzml/document_pass.h"
 #include "params/mass_range_list.h"
+#include "tests/support/command_runner.h"
 
 // Checks of a filtered open-format file against its input, shared by the tests of real files
 // and of the variations readers meet.
@@ -34,13 +35,6 @@ ExpectedFilter ExpectFilteredExactly(const std::string& label, const std::string
 
 // The levels that have rules, "1,2" as the masked diff takes them.
 std::string RuleLevels(const CMassRangeList& rules);
-
-// Runs a shell command, returning its exit status (-1 when it could not run or was killed) and
-// its standard output and error together in `output`.
-int RunCommand(const std::string& command, std::string& output);
-
-// A path quoted for the shell, whatever bytes it holds.
-std::string ShellQuote(const std::string& text);
 
 // tests/mzml/masked_diff.py over the pair; its exit status, and what it said in `report`.
 int RunMaskedDiff(const std::string& input, const std::string& output, const CMassRangeList& rules,

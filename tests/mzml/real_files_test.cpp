@@ -11,6 +11,7 @@
 #include "mzml/open_format_filter.h"
 #include "params/mass_range.h"
 #include "tests/mzml/open_format_check.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -67,21 +68,6 @@ std::string InputSchema(const std::string& path) {
     return head.find("indexedmzML") != std::string::npos ? "mzML_idx_1_10.xsd" : "mzML_1_10.xsd";
 }
 
-class ScratchDir {
-  public:
-    explicit ScratchDir(const std::string& name)
-        : path_(fs::path(::testing::TempDir()) /
-                ("mzml_real_" + std::to_string(::getpid()) + "_" + name)) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() { fs::remove_all(path_); }
-    const fs::path& Path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
 struct Case {
     std::string file;
     std::size_t ruleSet;
@@ -130,8 +116,8 @@ TEST_P(RealFile, FilteredExactlyAndReadByEveryReader) {
     const RuleSet& set = RuleSets()[c.ruleSet];
     const CMassRangeList rules = ListOf(set);
     const std::string input = (fs::path(data) / c.file).string();
-    ScratchDir dir(CaseName({c, 0}));
-    const std::string output = OpenFormatOutputPath((dir.Path() / c.file).string(), "_BRV");
+    ScratchDir dir;
+    const std::string output = OpenFormatOutputPath(dir.Path(c.file), "_BRV");
     const std::string label = c.file + " with " + set.name;
 
     OpenFormatOptions options;
@@ -201,8 +187,8 @@ TEST(RealFiles, StaleChecksumIsRefusedUnlessIgnoredAndNothingIsWritten) {
     const fs::path input = fs::path(data) / kStaleChecksumFile;
     if (data.empty() || !fs::exists(input))
         GTEST_SKIP() << input << " is not there";
-    ScratchDir dir("stale");
-    const std::string output = (dir.Path() / "out.mzXML").string();
+    ScratchDir dir;
+    const std::string output = dir.Path("out.mzXML");
     FileSummary summary;
     std::string error;
     EXPECT_FALSE(FilterOpenFormatFile(input.string(), output, ListOf(RuleSets()[0]), nullptr,
@@ -222,11 +208,11 @@ TEST(RealFiles, GzippedInputGivesTheGzippedPlainOutput) {
     }
     ASSERT_EQ(ReadContent(plain.string()), ReadContent(zipped.string()))
         << "the shared files are meant to be one file, plain and gzipped";
-    ScratchDir dir("gzip");
+    ScratchDir dir;
     for (const RuleSet& set : RuleSets()) {
         const CMassRangeList rules = ListOf(set);
-        const std::string plainOut = (dir.Path() / (std::string(set.name) + ".mzML")).string();
-        const std::string zippedOut = (dir.Path() / (std::string(set.name) + ".mzML.gz")).string();
+        const std::string plainOut = dir.Path(std::string(set.name) + ".mzML");
+        const std::string zippedOut = dir.Path(std::string(set.name) + ".mzML.gz");
         FileSummary summary;
         std::string error;
         ASSERT_TRUE(FilterOpenFormatFile(plain.string(), plainOut, rules, nullptr, summary, error))
@@ -256,14 +242,14 @@ TEST(RealFiles, AnOutputFilteredAgainIsFilteredExactly) {
     std::string missing;
     if (data.empty() || !ExternalToolsPresent(missing))
         GTEST_SKIP() << "no data or " << missing;
-    ScratchDir dir("again");
+    ScratchDir dir;
     for (const char* name : {"tiny.pwiz.1.1.mzML", "example.mzML", "dummyiTRAQ.mzXML"}) {
         const fs::path input = fs::path(data) / name;
         if (!fs::exists(input))
             continue;
         const CMassRangeList first = ListOf(RuleSets()[2]);  // wraps past the integer
         const CMassRangeList second = ListOf(RuleSets()[0]);
-        const std::string once = OpenFormatOutputPath((dir.Path() / name).string(), "_BRV");
+        const std::string once = OpenFormatOutputPath(dir.Path(name), "_BRV");
         const std::string twice = OpenFormatOutputPath(once, "_BRV");
         OpenFormatOptions options;
         options.ignoreChecksums = true;

@@ -160,11 +160,11 @@ TEST_F(Variation, PerPeakArraysAreCutAndOthersKept) {
     ASSERT_FALSE(output.empty());
     auto arrays = [&](const std::string& path) {
         std::string report;
-        EXPECT_EQ(RunCommand(
-                      "/usr/bin/python3 " +
-                          ShellQuote(std::string(BREVANTO_MZML_TEST_SCRIPTS) + "/array_values.py") +
-                          " " + ShellQuote(path),
-                      report),
+        EXPECT_EQ(RunCommand("/usr/bin/python3 " +
+                                 ShellQuoted(std::string(BREVANTO_MZML_TEST_SCRIPTS) +
+                                             "/array_values.py") +
+                                 " " + ShellQuoted(path),
+                             report),
                   0)
             << report;
         std::map<std::string, std::vector<double>> values;  // "id role" -> values

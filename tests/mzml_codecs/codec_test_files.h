@@ -1,26 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-// A fresh directory for one test, removed with everything in it at the end.
-class ScratchDir {
-  public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string Path(const std::string& name) const { return (root_ / name).string(); }
-
-  private:
-    std::filesystem::path root_;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 
 // One gzip member holding `content`, made with zlib directly.
 std::string GzipMember(const std::string& content);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/raw/synth_options.h"
+#include "rawsynth/synth_options.h"
+#include "tests/support/scratch_dir.h"
 
 // The synthesized acquisitions every export test runs over: the shapes that change what the
 // document holds (statistics or not, empty scans, no scans at all, peak bytes all zero).
@@ -45,26 +44,3 @@ inline void PrintTo(const ExportCase& c, std::ostream* out) {
 inline std::string ExportCaseName(const testing::TestParamInfo<ExportCase>& c) {
     return c.param.name;
 }
-
-// A fresh directory for one test, removed with its contents at the end.
-class ExportScratch {
-  public:
-    ExportScratch() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "brevanto-export-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            root_ = pattern;
-        }
-    }
-    ~ExportScratch() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    ExportScratch(const ExportScratch&) = delete;
-    ExportScratch& operator=(const ExportScratch&) = delete;
-    std::string Path(const std::string& name) const { return (root_ / name).string(); }
-    std::string Root() const { return root_.string(); }
-
-  private:
-    std::filesystem::path root_;
-};

@@ -9,9 +9,9 @@
 #include <fstream>
 
 #include "mzml/raw_conversion.h"
+#include "rawsynth/synth_acquisition.h"
 #include "tests/mzml_export/export_cases.h"
 #include "tests/mzml_export/raw_acquisitions.h"
-#include "tools/raw/synth_acquisition.h"
 
 namespace fs = std::filesystem;
 
@@ -45,7 +45,7 @@ SynthOptions LargerAcquisition() {
 struct RefusalCase {
     const char* what;
     // Prepares the scratch directory; returns {input, output, the file the message names}.
-    std::function<std::array<std::string, 3>(const ExportScratch&)> prepare;
+    std::function<std::array<std::string, 3>(const ScratchDir&)> prepare;
 };
 
 TEST(ExportFailureTest, RefusalsNameTheFileAndLeaveEverythingAsItWas) {
@@ -54,50 +54,50 @@ TEST(ExportFailureTest, RefusalsNameTheFileAndLeaveEverythingAsItWas) {
     };
     const RefusalCase cases[] = {
         {"missing input",
-         [](const ExportScratch& s) {
+         [](const ScratchDir& s) {
              return std::array{s.Path("none.raw"), s.Path("out.mzML"), s.Path("none.raw")};
          }},
         {"input not a raw data file",
-         [](const ExportScratch& s) {
+         [](const ScratchDir& s) {
              fs::create_directory(s.Path("empty.raw"));
              return std::array{s.Path("empty.raw"), s.Path("out.mzML"), s.Path("empty.raw")};
          }},
         {"output is a directory",
-         [&](const ExportScratch& s) {
+         [&](const ScratchDir& s) {
              synth(s.Path("in.raw"));
              fs::create_directory(s.Path("out.mzML"));
              return std::array{s.Path("in.raw"), s.Path("out.mzML"), s.Path("out.mzML")};
          }},
         {"output is a symbolic link",
-         [&](const ExportScratch& s) {
+         [&](const ScratchDir& s) {
              synth(s.Path("in.raw"));
              WriteText(s.Path("target"), "kept");
              fs::create_symlink(s.Path("target"), s.Path("out.mzML"));
              return std::array{s.Path("in.raw"), s.Path("out.mzML"), s.Path("out.mzML")};
          }},
         {"output is the input",
-         [&](const ExportScratch& s) {
+         [&](const ScratchDir& s) {
              synth(s.Path("in.raw"));
              return std::array{s.Path("in.raw"), s.Path("in.raw"), s.Path("in.raw")};
          }},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.what);
-        ExportScratch scratch;
+        ScratchDir scratch;
         const auto [input, output, named] = c.prepare(scratch);
-        const auto before = NamesIn(scratch.Root());
+        const auto before = ListNames(scratch.Path());
         std::string error;
         EXPECT_FALSE(ExportMzml(input, output, error));
         EXPECT_TRUE(StartsWith(error, named + ": ")) << error;
-        EXPECT_EQ(NamesIn(scratch.Root()), before);
+        EXPECT_EQ(ListNames(scratch.Path()), before);
         if (fs::exists(scratch.Path("target"))) {
-            EXPECT_EQ(ReadWholeFile(scratch.Path("target")), "kept");
+            EXPECT_EQ(ReadFile(scratch.Path("target")), "kept");
         }
     }
 }
 
 TEST(ExportFailureTest, DamagedScansNameTheInputAndLeaveNoOutput) {
-    ExportScratch scratch;
+    ScratchDir scratch;
     const std::string input = scratch.Path("in.raw");
     ASSERT_EQ(SynthesizeAcquisition(input, SmallAcquisition()), kRawOk);
     bool damaged = false;
@@ -115,8 +115,8 @@ TEST(ExportFailureTest, DamagedScansNameTheInputAndLeaveNoOutput) {
     std::string error;
     EXPECT_FALSE(ExportMzml(input, scratch.Path("out.mzML"), error));
     EXPECT_TRUE(StartsWith(error, input + ": ")) << error;
-    EXPECT_EQ(ReadWholeFile(scratch.Path("out.mzML")), "old");
-    EXPECT_EQ(NamesIn(scratch.Root()), (std::vector<std::string>{"in.raw", "out.mzML"}));
+    EXPECT_EQ(ReadFile(scratch.Path("out.mzML")), "old");
+    EXPECT_EQ(ListNames(scratch.Path()), (std::vector<std::string>{"in.raw", "out.mzML"}));
 }
 
 // Exports with the process's file size limit set to `limit` bytes (the limit makes the
@@ -139,7 +139,7 @@ bool ExportWithSizeLimit(const std::string& input, const std::string& output, rl
 // A write the system refuses at any point (the first byte, around the sink's buffer size,
 // the last byte) gives its reason and leaves the old output alone; the exact size succeeds.
 TEST(ExportFailureTest, WritesCutAnywhereGiveTheSystemsReason) {
-    ExportScratch scratch;
+    ScratchDir scratch;
     const std::string input = scratch.Path("in.raw");
     const std::string output = scratch.Path("out.mzML");
     SynthOptions options = LargerAcquisition();
@@ -157,8 +157,8 @@ TEST(ExportFailureTest, WritesCutAnywhereGiveTheSystemsReason) {
         error.clear();
         EXPECT_FALSE(ExportWithSizeLimit(input, output, limit, error));
         EXPECT_EQ(error, output + ": File too large");
-        EXPECT_EQ(ReadWholeFile(output), "old");
-        EXPECT_EQ(NamesIn(scratch.Root()), (std::vector<std::string>{"in.raw", "out.mzML"}));
+        EXPECT_EQ(ReadFile(output), "old");
+        EXPECT_EQ(ListNames(scratch.Path()), (std::vector<std::string>{"in.raw", "out.mzML"}));
     }
     error.clear();
     EXPECT_TRUE(ExportWithSizeLimit(input, output, size, error)) << error;
@@ -166,7 +166,7 @@ TEST(ExportFailureTest, WritesCutAnywhereGiveTheSystemsReason) {
 }
 
 TEST(ExportFailureTest, FullDiskGivesTheSystemsReason) {
-    ExportScratch scratch;
+    ScratchDir scratch;
     const std::string input = scratch.Path("in.raw");
     const std::string disk = scratch.Path("disk");
     ASSERT_EQ(SynthesizeAcquisition(input, LargerAcquisition()), kRawOk);
@@ -178,8 +178,8 @@ TEST(ExportFailureTest, FullDiskGivesTheSystemsReason) {
     WriteText(output, "old");
     std::string error;
     const bool ok = ExportMzml(input, output, error);
-    const auto names = NamesIn(disk);
-    const std::string kept = ReadWholeFile(output);
+    const auto names = ListNames(disk);
+    const std::string kept = ReadFile(output);
     ::umount2(disk.c_str(), MNT_DETACH);
     EXPECT_FALSE(ok);
     EXPECT_EQ(error, output + ": No space left on device");

@@ -63,10 +63,10 @@ class ExportMappingTest : public testing::Test {
         if (const auto complaints = SchemaComplaints(output_)) {
             EXPECT_EQ(*complaints, "");
         }
-        return ReadSpectra(ReadWholeFile(output_));
+        return ReadSpectra(ReadFile(output_));
     }
 
-    ExportScratch scratch_;
+    ScratchDir scratch_;
     std::string output_;
 };
 
@@ -162,7 +162,7 @@ TEST(ExportFileNameTest, AnyInputNameGivesAValidDocument) {
     const char* names[] = {"2024 run #1 & more.raw", "caf\xE9.raw", "MS.raw", "IC1.raw",
                            "\xC3\xA9t\xC3\xA9 <x>.raw"};
     for (const char* name : names) {
-        ExportScratch scratch;
+        ScratchDir scratch;
         const std::string input = scratch.Path(name);
         WriteHandMade(input, {Scan(1, Header(false, false, 0), StatsRecordBytes{})});
         std::string error;

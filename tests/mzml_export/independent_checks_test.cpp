@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "mzml/raw_conversion.h"
+#include "rawsynth/synth_acquisition.h"
 #include "tests/mzml_export/export_cases.h"
 #include "tests/mzml_export/external_checks.h"
-#include "tools/raw/synth_acquisition.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ class IndependentChecksTest : public testing::TestWithParam<ExportCase> {
         ASSERT_TRUE(ExportMzml(input, output_, error)) << error;
     }
 
-    ExportScratch scratch_;
+    ScratchDir scratch_;
     std::string output_;
 };
 

@@ -7,14 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-std::uint32_t U32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
-           std::uint32_t{at[3]} << 24;
-}
-
-}  // namespace
+#include "rawio/record_fields.h"
 
 ReferenceAcquisition ReadReference(const std::string& path) {
     ReferenceAcquisition acquisition;
@@ -30,7 +23,7 @@ ReferenceAcquisition ReadReference(const std::string& path) {
         EXPECT_EQ(RawReadFuncInit(handle, f, 0, 0, functionRecord.data(), block.data()), kRawOk);
         std::uint8_t statsFile[kStatsFileSize];
         const bool stats = RawReadGetStatsFile(handle, f, 0, statsFile) == kRawOk;
-        const std::uint32_t scans = U32(functionRecord.data() + kFunctionRecordScanCountOffset);
+        const std::uint32_t scans = rawio::FunctionScanCount(functionRecord.data());
         for (std::int32_t s = 1; s <= static_cast<std::int32_t>(scans); ++s) {
             ReferenceScan scan;
             scan.function = f;
@@ -40,7 +33,7 @@ ReferenceAcquisition ReadReference(const std::string& path) {
             EXPECT_EQ(
                 RawReadSpectrum(handle, f, 0, s, 1, &capacity, info, nullptr, nullptr, nullptr, 0),
                 kRawOk);
-            capacity = U32(info) & kScanInfoCountMask;
+            capacity = rawio::ScanInfoPeakCount(info);
             scan.masses.resize(capacity + 1);
             scan.intensities.resize(capacity + 1);
             scan.peakBytes.resize(capacity + 1);
@@ -91,11 +84,8 @@ void WriteHandMade(const std::string& path, const std::vector<HandMadeScan>& sca
         }
         ASSERT_EQ(RawCreateScansEnd(w, f, 0, 0), kRawOk);
         ASSERT_EQ(RawStatsCreateEnd(w, f, 0), kRawOk);
-        std::uint8_t* at = table.data() + static_cast<std::size_t>(f - 1) * kFunctionRecordSize +
-                           kFunctionRecordScanCountOffset;
-        for (int i = 0; i < 4; ++i) {
-            at[i] = static_cast<std::uint8_t>(count >> (8 * i));
-        }
+        rawio::SetFunctionScanCount(
+            table.data() + static_cast<std::size_t>(f - 1) * kFunctionRecordSize, count);
     }
     ASSERT_EQ(RawCreateFunctions(w, static_cast<std::uint16_t>(functions), table.data()), kRawOk);
     ASSERT_EQ(RawCreateClose(w), kRawOk);
@@ -109,20 +99,4 @@ std::string Hex(const Bytes& bytes) {
         text += kDigits[b & 15];
     }
     return text;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-std::vector<std::string> NamesIn(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }

@@ -7,6 +7,7 @@
 
 #include "mzml/scan_record_mapping.h"
 #include "rawio/raw_api.h"
+#include "tests/support/file_contents.h"
 
 // Raw data files for the export tests: read back through the raw data library as the reference
 // the export is compared with, and written by hand where a test needs records of a given
@@ -46,6 +47,3 @@ struct HandMadeScan {
 void WriteHandMade(const std::string& path, const std::vector<HandMadeScan>& scans);
 
 std::string Hex(const Bytes& bytes);
-std::string ReadWholeFile(const std::string& path);
-// The names in `directory`, sorted.
-std::vector<std::string> NamesIn(const std::string& directory);

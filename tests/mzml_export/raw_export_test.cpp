@@ -9,11 +9,11 @@
 
 #include "mzml/document_pass.h"
 #include "mzml/raw_conversion.h"
+#include "rawsynth/synth_acquisition.h"
+#include "rawsynth/synth_scan.h"
 #include "tests/mzml_export/export_cases.h"
 #include "tests/mzml_export/exported_document.h"
 #include "tests/mzml_export/raw_acquisitions.h"
-#include "tools/raw/synth_acquisition.h"
-#include "tools/raw/synth_scan.h"
 
 namespace {
 
@@ -46,10 +46,10 @@ class RawExportTest : public testing::TestWithParam<ExportCase> {
         std::string error;
         ASSERT_TRUE(ExportMzml(input_, output_, error)) << error;
         EXPECT_EQ(error, "");
-        document_ = ReadWholeFile(output_);
+        document_ = ReadFile(output_);
     }
 
-    ExportScratch scratch_;
+    ScratchDir scratch_;
     std::string input_;
     std::string output_;
     std::string document_;
@@ -159,7 +159,7 @@ TEST_P(RawExportTest, ChecksumCoversTheBytesUpToItsOpenTag) {
 }
 
 TEST_P(RawExportTest, LeavesOnlyTheOutputBeside) {
-    EXPECT_EQ(NamesIn(scratch_.Root()),
+    EXPECT_EQ(ListNames(scratch_.Path()),
               (std::vector<std::string>{"acquisition.mzML", "acquisition.raw"}));
 }
 

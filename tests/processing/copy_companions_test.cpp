@@ -13,6 +13,7 @@
 
 #include "processing/copy_companions.h"
 #include "processing/temporary_output.h"
+#include "tests/support/file_contents.h"
 
 namespace fs = std::filesystem;
 
@@ -20,11 +21,6 @@ namespace {
 
 void Write(const fs::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary) << text;
-}
-
-std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(CopyCompanionFiles, FlatCopyThatNeverOverwrites) {
@@ -47,10 +43,10 @@ TEST(CopyCompanionFiles, FlatCopyThatNeverOverwrites) {
     std::string error;
     EXPECT_TRUE(CopyCompanionFiles(in.string(), out.string(), error)) << error;
 
-    EXPECT_EQ(Read(out / "notes.txt"), "user notes");
-    EXPECT_EQ(Read(out / "method.inf"), "method");
-    EXPECT_EQ(Read(out / "link-to-file"), "user notes");
-    EXPECT_EQ(Read(out / "shared.dat"), "the library's own");
+    EXPECT_EQ(ReadFile(out / "notes.txt"), "user notes");
+    EXPECT_EQ(ReadFile(out / "method.inf"), "method");
+    EXPECT_EQ(ReadFile(out / "link-to-file"), "user notes");
+    EXPECT_EQ(ReadFile(out / "shared.dat"), "the library's own");
     EXPECT_FALSE(fs::exists(out / "sub"));
     EXPECT_FALSE(fs::exists(out / "link-to-dir"));
     EXPECT_FALSE(fs::exists(out / "deep.txt"));
@@ -126,7 +122,7 @@ TEST_F(Companions, NamesThatExistAreLeftWhateverTheyAre) {
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(out / "dangling.txt")));
     EXPECT_FALSE(fs::exists(root / "nowhere"));
     EXPECT_TRUE(fs::is_directory(out / "dir.txt"));
-    EXPECT_EQ(Read(out / "new.txt"), "copied");
+    EXPECT_EQ(ReadFile(out / "new.txt"), "copied");
     EXPECT_TRUE(Temporaries(out).empty());
 }
 
@@ -147,7 +143,7 @@ TEST_F(Companions, StaleTemporariesOfAKilledRunAreRemoved) {
     std::string error;
     EXPECT_TRUE(CopyCompanionFiles(in.string(), out.string(), error)) << error;
     EXPECT_EQ(Temporaries(out), std::vector<std::string>{".hidden-but-the-user's.brvtmp"});
-    EXPECT_EQ(Read(out / "notes.txt"), "notes");
+    EXPECT_EQ(ReadFile(out / "notes.txt"), "notes");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "rawio/record_fields.h"
+
 namespace {
 
 FakeRawLibrary* current = nullptr;
@@ -43,12 +45,6 @@ std::string Format(const char* name, const Args&... args) {
     ((out << sep << args, sep = ","), ...);
     out << ")";
     return out.str();
-}
-
-std::uint32_t Load32(const std::uint8_t* b) {
-    std::uint32_t v;
-    std::memcpy(&v, b, 4);
-    return v;
 }
 
 FakeInput* Input(RawHandle r) {
@@ -153,9 +149,9 @@ RawStatus ReadSpectrum(RawHandle r, std::int32_t f, std::int32_t z1, std::int32_
         CopyBytes(intensities, sc.intensities.data(), n * 4u);
         CopyBytes(bytes, sc.bytes.data(), n);
         if (current->extraPeaksReported != 0) {
-            const std::uint32_t claimed =
-                (Load32(sc.info.data()) & 0x80000000u) | (n + current->extraPeaksReported);
-            std::memcpy(info, &claimed, 4);
+            const std::uint32_t claimed = (rawio::Load32(sc.info.data()) & kScanInfoFlagBit) |
+                                          (n + current->extraPeaksReported);
+            rawio::Store32(static_cast<std::uint8_t*>(info) + kScanInfoCountOffset, claimed);
         }
     }
     *capacity = n;
@@ -345,8 +341,8 @@ RawStatus ReadProcInfo(RawHandle r, void* info, void* records) {
         return s;
     const auto& history = Input(r)->history;
     std::memset(info, 0, kProcessInfoSize);
-    const auto count = static_cast<std::uint16_t>(history.size());
-    std::memcpy(static_cast<std::uint8_t*>(info) + kProcessInfoCountOffset, &count, 2);
+    rawio::SetProcessRecordCount(static_cast<std::uint8_t*>(info),
+                                 static_cast<std::uint16_t>(history.size()));
     if (records != nullptr) {
         // The library may use all the room it asks for: (count + 2) records. Filling it all
         // lets the sanitizer build catch a caller that allocates less.
@@ -363,8 +359,7 @@ RawStatus HistUpdateInfo(RawHandle w, const void* info, const void* records) {
     const RawStatus s = Call(Format("RawHistUpdateInfo", w, Ptr(info), Ptr(records)));
     if (s != kRawOk)
         return s;
-    std::memcpy(&Output(w)->historyCount,
-                static_cast<const std::uint8_t*>(info) + kProcessInfoCountOffset, 2);
+    Output(w)->historyCount = rawio::ProcessRecordCount(static_cast<const std::uint8_t*>(info));
     return kRawOk;
 }
 
@@ -439,19 +434,16 @@ FakeFunction MakeFakeFunction(std::uint32_t scans, std::uint32_t peaks, std::uin
     auto next = [&x] { return x = x * 1664525u + 1013904223u; };
     for (auto& b : fn.record)
         b = static_cast<std::uint8_t>(next() >> 24);
-    std::uint32_t word0;
-    std::memcpy(&word0, fn.record.data(), 4);
-    word0 = (word0 & ~(15u << 10)) | (scanFileCode << 10);
-    std::memcpy(fn.record.data(), &word0, 4);
-    std::memcpy(fn.record.data() + kFunctionRecordScanCountOffset, &scans, 4);
+    rawio::SetFunctionScanFileCode(fn.record.data(), scanFileCode);
+    rawio::SetFunctionScanCount(fn.record.data(), scans);
     for (auto& b : fn.ee)
         b = static_cast<std::uint8_t>(next() >> 24);
     for (std::uint32_t s = 0; s < scans; ++s) {
         FakeScan scan;
         for (auto& b : scan.info)
             b = static_cast<std::uint8_t>(next() >> 24);
-        const std::uint32_t word = (next() & 0x80000000u) | peaks;
-        std::memcpy(scan.info.data(), &word, 4);
+        rawio::Store32(scan.info.data() + kScanInfoCountOffset,
+                       (next() & kScanInfoFlagBit) | peaks);
         for (auto& b : scan.stats)
             b = static_cast<std::uint8_t>(next() >> 24);
         for (std::uint32_t p = 0; p < peaks; ++p) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 
+#include "rawio/byte_order.h"
 #include "rawio/raw_api.h"
 #include "tests/rawio/synth_acquisition.h"
 
@@ -127,7 +128,7 @@ TEST(RoundTripTest, SmallAcquisitionIsASmallDirectory) {
 }
 
 class SpectrumTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SynthOptions options;
         options.functions = 1;
@@ -155,19 +156,12 @@ TEST_F(SpectrumTest, SizeQueryFillsOnlyTheDocumentedFields) {
     std::uint8_t info[kScanInfoSize];
     std::memset(info, 0xEE, sizeof info);
     std::uint32_t capacity = 0;
-    ASSERT_EQ(RawReadSpectrum(r, 1, 0, 2, 1, &capacity, info, nullptr, nullptr, nullptr, 0), kRawOk);
+    ASSERT_EQ(RawReadSpectrum(r, 1, 0, 2, 1, &capacity, info, nullptr, nullptr, nullptr, 0),
+              kRawOk);
     EXPECT_EQ(capacity, 7u);
     Bytes expected(kScanInfoSize);
-    auto put = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            expected[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-        }
-    };
-    auto word = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(scan.header[4 * i] | (scan.header[4 * i + 1] << 8) |
-                                          (scan.header[4 * i + 2] << 16)) |
-               (static_cast<std::uint32_t>(scan.header[4 * i + 3]) << 24);
-    };
+    auto put = [&](std::size_t at, std::uint32_t v) { rawio::Store32(expected.data() + at, v); };
+    auto word = [&](std::size_t i) { return rawio::Load32(scan.header.data() + 4 * i); };
     put(0, 7u | (word(0) ? kScanInfoFlagBit : 0u));
     put(4, (word(1) ? 1u : 0u) | (word(5) ? 4u : 0u));
     put(12, word(3));
@@ -206,8 +200,8 @@ TEST_F(SpectrumTest, ScansReadInAnyOrder) {
         std::vector<std::uint32_t> intensities(64);
         Bytes peakBytes(64);
         std::uint32_t capacity = 64;
-        ASSERT_EQ(RawReadSpectrum(r, 1, 0, s, 1, &capacity, info, masses.data(),
-                                  intensities.data(), peakBytes.data(), 0),
+        ASSERT_EQ(RawReadSpectrum(r, 1, 0, s, 1, &capacity, info, masses.data(), intensities.data(),
+                                  peakBytes.data(), 0),
                   kRawOk);
         masses.resize(capacity);
         intensities.resize(capacity);
@@ -233,14 +227,17 @@ TEST(HeaderBlockTest, EveryPatternOfZeroRunsRoundTrips) {
         {"first byte only", [](rawtest::Bytes& b) { b.front() = 1; }},
         {"last byte only", [](rawtest::Bytes& b) { b.back() = 1; }},
         {"short zero tail", [](rawtest::Bytes& b) { std::fill(b.begin(), b.end() - 5, 0x22); }},
-        {"zero runs of 31, 32 and 33", [](rawtest::Bytes& b) {
+        {"zero runs of 31, 32 and 33",
+         [](rawtest::Bytes& b) {
              std::fill(b.begin(), b.end(), 0x33);
              std::fill(b.begin() + 100, b.begin() + 131, 0);
              std::fill(b.begin() + 200, b.begin() + 232, 0);
              std::fill(b.begin() + 300, b.begin() + 333, 0);
          }},
-        {"alternating", [](rawtest::Bytes& b) {
-             for (std::size_t i = 0; i < b.size(); i += 2) b[i] = static_cast<std::uint8_t>(i | 1);
+        {"alternating",
+         [](rawtest::Bytes& b) {
+             for (std::size_t i = 0; i < b.size(); i += 2)
+                 b[i] = static_cast<std::uint8_t>(i | 1);
          }},
     };
     for (const auto& c : cases) {

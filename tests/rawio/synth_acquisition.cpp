@@ -8,19 +8,10 @@
 #include <iterator>
 #include <random>
 
+#include "rawio/record_fields.h"
+
 namespace rawtest {
 namespace {
-
-void Put32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 Bytes RandomBytes(std::mt19937& rng, std::size_t size) {
     Bytes bytes(size);
@@ -33,18 +24,12 @@ Bytes RandomBytes(std::mt19937& rng, std::size_t size) {
 }  // namespace
 
 void SetFunctionFields(Bytes& record, std::uint32_t scanCount, std::uint32_t code) {
-    std::uint32_t word0 = static_cast<std::uint32_t>(record[0] | (record[1] << 8));
-    word0 = (word0 & ~(kFunctionRecordScanCodeMask << kFunctionRecordScanCodeShift)) |
-            (code << kFunctionRecordScanCodeShift);
-    record[0] = static_cast<std::uint8_t>(word0);
-    record[1] = static_cast<std::uint8_t>(word0 >> 8);
-    Put32(record, kFunctionRecordScanCountOffset, scanCount);
+    rawio::SetFunctionScanFileCode(record.data(), code);
+    rawio::SetFunctionScanCount(record.data(), scanCount);
 }
 
 std::uint32_t ScanCode(const Bytes& functionRecord) {
-    const std::uint32_t word0 =
-        static_cast<std::uint32_t>(functionRecord[0] | (functionRecord[1] << 8));
-    return (word0 >> kFunctionRecordScanCodeShift) & kFunctionRecordScanCodeMask;
+    return rawio::FunctionScanFileCode(functionRecord.data());
 }
 
 Acquisition MakeAcquisition(const SynthOptions& options) {
@@ -65,14 +50,15 @@ Acquisition MakeAcquisition(const SynthOptions& options) {
         const std::uint32_t code = static_cast<std::uint32_t>(f * 5 + 1) % 16;
         for (int s = 0; s < options.scansPerFunction; ++s) {
             Scan scan;
-            Put32(scan.header, 0, rng() & 1u);
-            Put32(scan.header, 4, rng() & 1u);
-            Put32(scan.header, 8, static_cast<std::uint32_t>(rng()));
-            Put32(scan.header, 12, static_cast<std::uint32_t>(rng()));
-            Put32(scan.header, 16, static_cast<std::uint32_t>(rng()));
-            Put32(scan.header, 20, rng() & 1u);
+            rawio::Store32(scan.header.data() + 0, rng() & 1u);
+            rawio::Store32(scan.header.data() + 4, rng() & 1u);
+            rawio::Store32(scan.header.data() + 8, static_cast<std::uint32_t>(rng()));
+            rawio::Store32(scan.header.data() + 12, static_cast<std::uint32_t>(rng()));
+            rawio::Store32(scan.header.data() + 16, static_cast<std::uint32_t>(rng()));
+            rawio::Store32(scan.header.data() + 20, rng() & 1u);
             const auto peaks = static_cast<std::size_t>(
-                options.maxPeaks > 0 ? rng() % static_cast<std::uint32_t>(options.maxPeaks + 1) : 0);
+                options.maxPeaks > 0 ? rng() % static_cast<std::uint32_t>(options.maxPeaks + 1)
+                                     : 0);
             for (std::size_t p = 0; p < peaks; ++p) {
                 scan.masses.push_back(100.0f + static_cast<float>(rng() % 100000) / 100.0f);
                 scan.intensities.push_back(static_cast<std::uint32_t>(rng()));
@@ -102,9 +88,8 @@ Acquisition MakeAcquisition(const SynthOptions& options) {
     }
     if (options.historyRecords > 0) {
         a.processInfo = RandomBytes(rng, kProcessInfoSize);
-        a.processInfo[kProcessInfoCountOffset] = static_cast<std::uint8_t>(options.historyRecords);
-        a.processInfo[kProcessInfoCountOffset + 1] =
-            static_cast<std::uint8_t>(options.historyRecords >> 8);
+        rawio::SetProcessRecordCount(a.processInfo.data(),
+                                     static_cast<std::uint16_t>(options.historyRecords));
         for (int i = 0; i < options.historyRecords; ++i) {
             a.processRecords.push_back(RandomBytes(rng, kProcessRecordSize));
         }
@@ -138,10 +123,9 @@ RawStatus WriteAcquisition(const std::string& path, const Acquisition& a) {
         }
         for (std::size_t s = 0; s < function.scans.size(); ++s) {
             const Scan& scan = function.scans[s];
-            status = RawCreateScansEx(w, f, 0, code, scan.header.data(),
-                                      static_cast<std::uint32_t>(scan.masses.size()),
-                                      scan.masses.data(), scan.intensities.data(),
-                                      scan.peakBytes.data(), 1);
+            status = RawCreateScansEx(
+                w, f, 0, code, scan.header.data(), static_cast<std::uint32_t>(scan.masses.size()),
+                scan.masses.data(), scan.intensities.data(), scan.peakBytes.data(), 1);
             if (status != kRawOk) {
                 return fail(status);
             }
@@ -242,7 +226,7 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
         if (hasStats) {
             function.stats.emplace();
         }
-        const std::uint32_t scanCount = Get32(function.record.data() + kFunctionRecordScanCountOffset);
+        const std::uint32_t scanCount = rawio::FunctionScanCount(function.record.data());
         for (std::uint32_t s = 1; s <= scanCount; ++s) {
             std::uint8_t info[kScanInfoSize];
             std::uint32_t capacity = 0;
@@ -250,7 +234,7 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
                                           nullptr, nullptr, nullptr, 0)) != kRawOk) {
                 return fail(status);
             }
-            const std::uint32_t n = Get32(info) & kScanInfoCountMask;
+            const std::uint32_t n = rawio::ScanInfoPeakCount(info);
             Scan scan;
             scan.masses.resize(n);
             scan.intensities.resize(n);
@@ -270,14 +254,8 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
                 return fail(kRawCorrupt);
             }
             // The scan header comes back through scanInfo.
-            const std::uint32_t word0 = Get32(info);
-            const std::uint32_t word1 = Get32(info + kScanInfoFlagsOffset);
-            Put32(scan.header, 0, (word0 & kScanInfoFlagBit) ? 1u : 0u);
-            Put32(scan.header, 4, word1 & 1u);
-            Put32(scan.header, 8, Get32(info + kScanInfoValue32Offset));
-            Put32(scan.header, 12, Get32(info + kScanInfoValue12Offset));
-            Put32(scan.header, 16, Get32(info + kScanInfoValue36Offset));
-            Put32(scan.header, 20, (word1 >> 2) & 1u);
+            const rawio::ScanHeaderBytes header = rawio::ScanHeaderFromScanInfo(info);
+            scan.header.assign(header.begin(), header.end());
             function.scans.push_back(std::move(scan));
             if (hasStats) {
                 Bytes record(kStatsRecordSize);
@@ -331,14 +309,15 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
     if ((status = RawReadProcInfo(r, a.processInfo.data(), nullptr)) != kRawOk) {
         return fail(status);
     }
-    const auto count = static_cast<std::size_t>(a.processInfo[2] | (a.processInfo[3] << 8));
+    const auto count = std::size_t{rawio::ProcessRecordCount(a.processInfo.data())};
     if (count > 0) {
         Bytes records((count + 2) * kProcessRecordSize);
         if ((status = RawReadProcInfo(r, a.processInfo.data(), records.data())) != kRawOk) {
             return fail(status);
         }
         for (std::size_t i = 0; i < count; ++i) {
-            const auto begin = records.begin() + static_cast<std::ptrdiff_t>(i * kProcessRecordSize);
+            const auto begin =
+                records.begin() + static_cast<std::ptrdiff_t>(i * kProcessRecordSize);
             a.processRecords.emplace_back(begin, begin + kProcessRecordSize);
         }
     }
@@ -353,45 +332,6 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* out) {
 bool SameExceptHistory(const Acquisition& a, const Acquisition& b) {
     return a.headerRecord == b.headerRecord && a.headerBlock == b.headerBlock &&
            a.functions == b.functions && a.channels == b.channels;
-}
-
-TempDir::TempDir() {
-    // Memory-backed when there is one: the sweeps create hundreds of files, each made durable,
-    // and on a disk the syncs alone would take the suite from seconds to minutes.
-    std::error_code error;
-    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
-                                           ? std::filesystem::path("/dev/shm")
-                                           : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "rawio-test-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) != nullptr) {
-        path = buffer.data();
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
-std::vector<std::string> ListNames(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-Bytes ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace rawtest

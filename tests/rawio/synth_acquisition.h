@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "rawio/raw_api.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 
 namespace rawtest {
 
@@ -76,22 +78,13 @@ RawStatus ReadAcquisition(const std::string& path, Acquisition* acquisition);
 // `libraryRecord` is that record as read back.
 bool SameExceptHistory(const Acquisition& a, const Acquisition& b);
 
-// A fresh, empty directory for one test, removed with its contents by the destructor.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path; }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-
-private:
-    std::string path;
+// The sweeps create hundreds of files, so their directories live in memory.
+struct TempDir : ScratchDir {
+    TempDir() : ScratchDir(Backing::kMemory) {}
 };
 
-std::vector<std::string> ListNames(const std::string& directory);
-Bytes ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const Bytes& bytes);
+using ::ListNames;
+using ::ReadFileBytes;
+using ::WriteFileBytes;
 
 }  // namespace rawtest

@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "tests/tools/scratch_dir.h"
+#include "rawsynth/synth_scan.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
-#include "tools/raw/synth_scan.h"
 
 namespace {
 

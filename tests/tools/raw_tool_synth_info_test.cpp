@@ -6,7 +6,8 @@
 #include <set>
 
 #include "rawio/raw_api.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {

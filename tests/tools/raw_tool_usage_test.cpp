@@ -3,7 +3,8 @@
 
 #include <filesystem>
 
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {

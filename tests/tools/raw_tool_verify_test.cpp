@@ -4,7 +4,8 @@
 #include <filesystem>
 
 #include "rawio/raw_api.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {

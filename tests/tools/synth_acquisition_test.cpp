@@ -1,4 +1,4 @@
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "tests/tools/scratch_dir.h"
-#include "tools/raw/synth_companions.h"
-#include "tools/raw/synth_records.h"
-#include "tools/raw/synth_scan.h"
+#include "rawio/record_fields.h"
+#include "rawsynth/synth_companions.h"
+#include "rawsynth/synth_records.h"
+#include "rawsynth/synth_scan.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -57,9 +59,7 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
             EXPECT_EQ(masses, want.masses) << "function " << f << ", scan " << s;
             EXPECT_EQ(intensities, want.intensities) << "function " << f << ", scan " << s;
             EXPECT_EQ(peakBytes, want.peakBytes) << "function " << f << ", scan " << s;
-            std::uint32_t word2 = 0;
-            std::memcpy(&word2, scanInfo + kScanInfoValue32Offset, 4);
-            EXPECT_EQ(word2, want.header[2]);
+            EXPECT_EQ(rawio::Load32(scanInfo + kScanInfoValue32Offset), want.header[2]);
             if (options.statistics) {
                 Bytes stats(kStatsRecordSize), wantStats(kStatsRecordSize);
                 FillSynthStatsRecord(options.seed, function, static_cast<std::uint32_t>(s), want,
@@ -101,7 +101,7 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
 
     Bytes processInfo(kProcessInfoSize);
     ASSERT_EQ(RawReadProcInfo(handle, processInfo.data(), nullptr), kRawOk);
-    const std::size_t history = processInfo[2] | std::size_t{processInfo[3]} << 8;
+    const std::size_t history = rawio::ProcessRecordCount(processInfo.data());
     EXPECT_EQ(history, options.historyRecords > 0 ? options.historyRecords + 1 : 0);
     Bytes records((history + 2) * kProcessRecordSize);
     ASSERT_EQ(RawReadProcInfo(handle, processInfo.data(), records.data()), kRawOk);

@@ -1,4 +1,4 @@
-#include "tools/raw/synth_scan.h"
+#include "rawsynth/synth_scan.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "rawio/record_fields.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/float_text.h"
 #include "tools/raw/output_buffer.h"
@@ -36,9 +37,10 @@ void WriteScan(std::int32_t function, std::int32_t scan, const ScanPeaks& peaks,
     out.Append("scan\t");
     out.Append({numbers, numbersLength});
     out.AppendUnsigned(peaks.count);
-    for (const std::uint32_t value : ScanHeaderFromInfo(peaks.scanInfo)) {
+    const rawio::ScanHeaderBytes header = rawio::ScanHeaderFromScanInfo(peaks.scanInfo.data());
+    for (std::size_t word = 0; word < kScanHeaderSize; word += 4) {
         out.Append("\t");
-        out.AppendUnsigned(value);
+        out.AppendUnsigned(rawio::Load32(header.data() + word));
     }
     out.Append("\n");
 

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "rawio/record_fields.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/output_buffer.h"
 #include "tools/raw/raw_commands.h"
@@ -97,8 +98,7 @@ RawStatus Summarize(const std::string& path, FileSummary& summary, std::string& 
         std::uint8_t processInfo[kProcessInfoSize]{};
         failedStep = "RawReadProcInfo";
         status = RawReadProcInfo(file.Handle(), processInfo, nullptr);
-        summary.history = std::uint32_t{processInfo[kProcessInfoCountOffset]} |
-                          std::uint32_t{processInfo[kProcessInfoCountOffset + 1]} << 8;
+        summary.history = rawio::ProcessRecordCount(processInfo);
     }
     if (status == kRawOk) {
         failedStep = "RawReadClose";

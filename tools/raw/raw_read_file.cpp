@@ -3,14 +3,7 @@
 #include <new>
 #include <string>
 
-namespace {
-
-std::uint32_t LoadU32(const std::uint8_t* bytes) {
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
-}
-
-}  // namespace
+#include "rawio/record_fields.h"
 
 RawReadFile::~RawReadFile() {
     Close();
@@ -44,16 +37,12 @@ RawStatus RawReadFile::Close() {
     return status;
 }
 
-std::uint32_t FunctionRecordScanCount(const std::uint8_t* functionRecord) {
-    return LoadU32(functionRecord + kFunctionRecordScanCountOffset);
-}
-
 RawStatus QueryScanSize(RawHandle handle, std::int32_t function, std::int32_t scan,
                         ScanPeaks& peaks) {
     std::uint32_t capacity = 0;
     const RawStatus status = RawReadSpectrum(handle, function, 0, scan, 1, &capacity,
                                              peaks.scanInfo.data(), nullptr, nullptr, nullptr, 0);
-    peaks.count = LoadU32(peaks.scanInfo.data() + kScanInfoCountOffset) & kScanInfoCountMask;
+    peaks.count = rawio::ScanInfoPeakCount(peaks.scanInfo.data());
     return status;
 }
 
@@ -84,18 +73,6 @@ RawStatus ReadScanPeaks(RawHandle handle, std::int32_t function, std::int32_t sc
     return status;
 }
 
-std::array<std::uint32_t, 6> ScanHeaderFromInfo(
-    const std::array<std::uint8_t, kScanInfoSize>& info) {
-    const std::uint32_t word0 = LoadU32(info.data() + kScanInfoCountOffset);
-    const std::uint32_t flags = LoadU32(info.data() + kScanInfoFlagsOffset);
-    return {(word0 & kScanInfoFlagBit) != 0 ? 1u : 0u,
-            flags & 1u,
-            LoadU32(info.data() + kScanInfoValue32Offset),
-            LoadU32(info.data() + kScanInfoValue12Offset),
-            LoadU32(info.data() + kScanInfoValue36Offset),
-            (flags >> 2) & 1u};
-}
-
 RawStatus BeginFunction(RawReadFile& file, std::int32_t f, std::uint32_t& scans,
                         std::string& failedStep) {
     const std::string where = "function " + std::to_string(f);
@@ -105,7 +82,7 @@ RawStatus BeginFunction(RawReadFile& file, std::int32_t f, std::uint32_t& scans,
     if (status != kRawOk) {
         return status;
     }
-    scans = FunctionRecordScanCount(record);
+    scans = rawio::FunctionScanCount(record);
     failedStep = where + ": RawReadFuncInit";
     return RawReadFuncInit(file.Handle(), f, 0, 0, record, file.HeaderBlock());
 }

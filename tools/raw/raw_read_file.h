@@ -31,9 +31,6 @@ class RawReadFile {
     std::vector<std::uint8_t> headerBlock_;
 };
 
-// The function's scan count, from bytes 18..21 of its record.
-std::uint32_t FunctionRecordScanCount(const std::uint8_t* functionRecord);
-
 // Prepares function `f` of `file` for reading its scans (RawReadFuncInfo, RawReadFuncInit) and
 // gives its scan count. On failure `failedStep` names the function and the operation.
 RawStatus BeginFunction(RawReadFile& file, std::int32_t f, std::uint32_t& scans,
@@ -55,7 +52,3 @@ RawStatus QueryScanSize(RawHandle handle, std::int32_t function, std::int32_t sc
 // Reads the whole scan, decoding (and so checking) its block.
 RawStatus ReadScanPeaks(RawHandle handle, std::int32_t function, std::int32_t scan,
                         ScanPeaks& peaks);
-
-// The six scan header words, rebuilt from scanInfo.
-std::array<std::uint32_t, 6> ScanHeaderFromInfo(
-    const std::array<std::uint8_t, kScanInfoSize>& info);

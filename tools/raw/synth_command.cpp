@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <limits>
 
+#include "rawsynth/synth_acquisition.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/raw_commands.h"
-#include "tools/raw/synth_acquisition.h"
 #include "tools/raw/tool_messages.h"
 
 namespace {

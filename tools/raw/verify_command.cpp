@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "rawio/record_fields.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/raw_commands.h"
 #include "tools/raw/raw_read_file.h"
@@ -57,7 +58,7 @@ void VerifyFunction(RawReadFile& file, std::int32_t f, ScanPeaks& peaks, Problem
                    Where(f) + ": RawReadFuncInit")) {
         return;
     }
-    const std::uint32_t scans = FunctionRecordScanCount(record);
+    const std::uint32_t scans = rawio::FunctionScanCount(record);
     std::uint8_t statsFile[kStatsFileSize];
     const RawStatus statsStatus = RawReadGetStatsFile(handle, f, 0, statsFile);
     const bool hasStats = statsStatus == kRawOk;
@@ -120,8 +121,7 @@ void VerifyHistory(RawHandle handle, ProblemLog& log, Totals& totals) {
     if (!log.Check(RawReadProcInfo(handle, processInfo, nullptr), "RawReadProcInfo")) {
         return;
     }
-    const std::size_t count = std::size_t{processInfo[kProcessInfoCountOffset]} |
-                              std::size_t{processInfo[kProcessInfoCountOffset + 1]} << 8;
+    const std::size_t count = rawio::ProcessRecordCount(processInfo);
     std::vector<std::uint8_t> records((count + 2) * kProcessRecordSize);
     if (log.Check(RawReadProcInfo(handle, processInfo, records.data()),
                   "RawReadProcInfo (the history records)")) {

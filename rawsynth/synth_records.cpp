@@ -1,4 +1,4 @@
-#include "tools/raw/synth_records.h"
+#include "rawsynth/synth_records.h"
 
 #include <algorithm>
 #include <bit>
@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "rawio/raw_api.h"
-#include "tools/raw/synth_random.h"
+#include "rawio/record_fields.h"
+#include "rawsynth/synth_random.h"
 
 namespace {
 
@@ -23,18 +24,12 @@ enum SynthPart : std::uint64_t {
 void FillRandom(SynthRandom& random, std::span<std::uint8_t> bytes) {
     std::size_t i = 0;
     for (; i + 8 <= bytes.size(); i += 8) {
-        const std::uint64_t word = random.Next();
-        std::memcpy(bytes.data() + i, &word, 8);
+        rawio::Store64(bytes.data() + i, random.Next());
     }
     if (i < bytes.size()) {
-        const std::uint64_t word = random.Next();
-        std::memcpy(bytes.data() + i, &word, bytes.size() - i);
-    }
-}
-
-void PutU32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        std::uint8_t word[8];
+        rawio::Store64(word, random.Next());
+        std::memcpy(bytes.data() + i, word, bytes.size() - i);
     }
 }
 
@@ -69,20 +64,8 @@ void FillSynthFunctionRecord(std::uint64_t seed, std::uint32_t function, std::ui
     SynthRandom random = SynthRandom::For(seed, kFunctionPart, function);
     FillRandom(random, functionRecord);
     const std::uint32_t code = random.Next32() & kFunctionRecordScanCodeMask;
-    std::uint32_t word0 = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        word0 |= std::uint32_t{functionRecord[kFunctionRecordScanCodeWord + i]} << (8 * i);
-    }
-    word0 &= ~(kFunctionRecordScanCodeMask << kFunctionRecordScanCodeShift);
-    word0 |= code << kFunctionRecordScanCodeShift;
-    PutU32(functionRecord, kFunctionRecordScanCodeWord, word0);
-    PutU32(functionRecord, kFunctionRecordScanCountOffset, scans);
-}
-
-std::uint32_t SynthScanFileCode(std::span<const std::uint8_t> functionRecord) {
-    const std::uint32_t word0 = std::uint32_t{functionRecord[kFunctionRecordScanCodeWord]} |
-                                std::uint32_t{functionRecord[kFunctionRecordScanCodeWord + 1]} << 8;
-    return (word0 >> kFunctionRecordScanCodeShift) & kFunctionRecordScanCodeMask;
+    rawio::SetFunctionScanFileCode(functionRecord.data(), code);
+    rawio::SetFunctionScanCount(functionRecord.data(), scans);
 }
 
 void FillSynthStatsRecord(std::uint64_t seed, std::uint32_t function, std::uint32_t scan,
@@ -98,15 +81,14 @@ void FillSynthStatsRecord(std::uint64_t seed, std::uint32_t function, std::uint3
         }
     }
     const bool empty = peaks.masses.empty();
-    PutU32(statsRecord, 0, scan);
-    PutU32(statsRecord, 4, static_cast<std::uint32_t>(peaks.masses.size()));
-    const auto totalBits = std::bit_cast<std::uint64_t>(total);
-    PutU32(statsRecord, 8, static_cast<std::uint32_t>(totalBits));
-    PutU32(statsRecord, 12, static_cast<std::uint32_t>(totalBits >> 32));
-    PutU32(statsRecord, 16, empty ? 0u : std::bit_cast<std::uint32_t>(peaks.masses[base]));
-    PutU32(statsRecord, 20, empty ? 0u : peaks.intensities[base]);
-    PutU32(statsRecord, 24, empty ? 0u : std::bit_cast<std::uint32_t>(peaks.masses.front()));
-    PutU32(statsRecord, 28, empty ? 0u : std::bit_cast<std::uint32_t>(peaks.masses.back()));
+    std::uint8_t* r = statsRecord.data();
+    rawio::Store32(r + 0, scan);
+    rawio::Store32(r + 4, static_cast<std::uint32_t>(peaks.masses.size()));
+    rawio::StoreF64(r + 8, total);
+    rawio::StoreF32(r + 16, empty ? 0.0f : peaks.masses[base]);
+    rawio::Store32(r + 20, empty ? 0u : peaks.intensities[base]);
+    rawio::StoreF32(r + 24, empty ? 0.0f : peaks.masses.front());
+    rawio::StoreF32(r + 28, empty ? 0.0f : peaks.masses.back());
 }
 
 void FillSynthEERecord(std::uint64_t seed, std::uint32_t function,
@@ -144,8 +126,7 @@ void FillSynthHistory(std::uint64_t seed, std::uint32_t records,
                       std::vector<std::uint8_t>& processRecords) {
     SynthRandom random = SynthRandom::For(seed, kHistoryPart, 0);
     FillRandom(random, processInfo);
-    processInfo[kProcessInfoCountOffset] = static_cast<std::uint8_t>(records);
-    processInfo[kProcessInfoCountOffset + 1] = static_cast<std::uint8_t>(records >> 8);
+    rawio::SetProcessRecordCount(processInfo.data(), static_cast<std::uint16_t>(records));
     processRecords.resize(std::size_t{records} * kProcessRecordSize);
     FillRandom(random, processRecords);
     for (std::uint32_t i = 0; i < records; ++i) {

@@ -1,10 +1,10 @@
-#include "tools/raw/synth_companions.h"
+#include "rawsynth/synth_companions.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "tools/raw/synth_random.h"
+#include "rawsynth/synth_random.h"
 
 namespace {
 constexpr std::uint64_t kCompanionPart = 9;

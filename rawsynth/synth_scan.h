@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/raw/synth_options.h"
+#include "rawsynth/synth_options.h"
 
 // The peaks of one synthetic scan. The vectors keep their capacity from scan to scan, so a
 // whole acquisition is generated without an allocation per scan or per peak.

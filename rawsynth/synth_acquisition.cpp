@@ -1,13 +1,14 @@
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
 
 #include <cstdint>
 #include <limits>
 #include <span>
 #include <vector>
 
-#include "tools/raw/synth_companions.h"
-#include "tools/raw/synth_records.h"
-#include "tools/raw/synth_scan.h"
+#include "rawio/record_fields.h"
+#include "rawsynth/synth_companions.h"
+#include "rawsynth/synth_records.h"
+#include "rawsynth/synth_scan.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ RawStatus WriteFunction(RawHandle handle, const SynthOptions& options, std::uint
                         const StepReporter& step) {
     const std::int32_t f = static_cast<std::int32_t>(function);
     FillSynthFunctionRecord(options.seed, function, options.scans, functionRecord);
-    const auto code = static_cast<std::int32_t>(SynthScanFileCode(functionRecord));
+    const auto code = static_cast<std::int32_t>(rawio::FunctionScanFileCode(functionRecord.data()));
     RawStatus status = step.Check(RawCreateScanFile(handle, f, 0, code),
                                   [&] { return ForFunction("RawCreateScanFile", function); });
     if (status == kRawOk && options.statistics) {

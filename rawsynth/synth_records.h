@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "tools/raw/synth_options.h"
-#include "tools/raw/synth_scan.h"
+#include "rawsynth/synth_options.h"
+#include "rawsynth/synth_scan.h"
 
 // The fixed-size records of a synthetic acquisition. Opaque bytes are filled from the seed so
 // that a copy that loses or shifts a byte shows; named fields hold meaningful values.
@@ -16,7 +16,6 @@ void FillSynthHeader(std::uint64_t seed, std::span<std::uint8_t> headerRecord,
 // The function record: scan file code in bits 10..13 of word 0 and `scans` at bytes 18..21.
 void FillSynthFunctionRecord(std::uint64_t seed, std::uint32_t function, std::uint32_t scans,
                              std::span<std::uint8_t> functionRecord);
-std::uint32_t SynthScanFileCode(std::span<const std::uint8_t> functionRecord);
 
 // Scan number, peak count, total and base peak first, then filler.
 void FillSynthStatsRecord(std::uint64_t seed, std::uint32_t function, std::uint32_t scan,

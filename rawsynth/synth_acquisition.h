@@ -3,7 +3,7 @@
 #include <string>
 
 #include "rawio/raw_api.h"
-#include "tools/raw/synth_options.h"
+#include "rawsynth/synth_options.h"
 
 // Writes a deterministic synthetic acquisition to `path` through the library's create
 // operations: the same options give the same bytes in every file of the directory.

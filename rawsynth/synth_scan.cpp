@@ -1,9 +1,9 @@
-#include "tools/raw/synth_scan.h"
+#include "rawsynth/synth_scan.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "tools/raw/synth_random.h"
+#include "rawsynth/synth_random.h"
 
 namespace {
 
