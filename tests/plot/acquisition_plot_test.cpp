@@ -6,9 +6,10 @@
 #include <filesystem>
 
 #include "mzml/open_format_filter.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/raw/raw_read_file.h"
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
 
 namespace {
 

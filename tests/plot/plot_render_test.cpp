@@ -9,7 +9,7 @@
 #include "plot/render/plot_file.h"
 #include "plot/render/plot_geometry.h"
 #include "plot/render/plot_painter.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -4,9 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
-#include "tools/raw/synth_acquisition.h"
+#include "rawsynth/synth_acquisition.h"
 
 namespace {
 
