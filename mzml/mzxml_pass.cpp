@@ -562,16 +562,17 @@ bool MzxmlPass::Finish(std::string& error) {
         return false;
     }
     if (sawChecksum_) {
-        std::string stated;
+        std::string written, stated;  // as the file has it; in lower case, for comparing
         for (const char c : inputChecksum_) {
             if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+                written += c;
                 stated += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             }
         }
         const std::string actual = scanner_.InputDigest();
         if (!IsSha1Text(stated)) {
             if (settings_.warn) {
-                settings_.warn("its sha1 \"" + stated +
+                settings_.warn("its sha1 \"" + written +
                                "\" is not a SHA-1 digest, so it cannot be checked");
             }
         } else if (stated != actual) {

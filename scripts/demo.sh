@@ -14,3 +14,16 @@ echo "== Filtering it with docs/examples/drug_metabolites.rules"
 echo "== The filtered copy: $work/sample_BRV.raw"
 "$build/tools/raw/brevanto-raw" info "$work/sample_BRV.raw"
 "$build/tools/raw/brevanto-raw" verify "$work/sample_BRV.raw"
+
+# The same rules on an open-format file: a real mzML when the shared samples are beside the
+# project, else a small synthetic one; the output keeps the input's format.
+mzml="$work/sample.mzML"
+if [ -f ../shared/data/example.mzML ]; then
+    cp ../shared/data/example.mzML "$mzml"
+else
+    "$build/bench/mzml_synth/brevanto_mzml_synth" --small "$mzml" >/dev/null
+fi
+echo "== Filtering an mzML file: $mzml"
+"$build/tools/batch/brevanto-batch" --rules docs/examples/drug_metabolites.rules "$mzml"
+"$build/tools/raw/brevanto-raw" import-mzml "$work/sample_BRV.mzML" "$work/from-mzml.raw"
+"$build/tools/raw/brevanto-raw" verify "$work/from-mzml.raw"
