@@ -32,7 +32,9 @@ void SwapToLittle(std::vector<std::uint8_t>& bytes, std::size_t width) {
 
 }  // namespace
 
-std::size_t ArrayEncoding::Width() const { return numpress ? 8 : TypeWidth(type); }
+std::size_t ArrayEncoding::Width() const {
+    return numpress ? 8 : TypeWidth(type);
+}
 
 bool DecodeArray(std::string_view text, const ArrayEncoding& encoding, std::size_t expected,
                  bool exact, DecodedArray& out, std::vector<std::uint8_t>& scratch,
@@ -80,9 +82,8 @@ bool DecodeArray(std::string_view text, const ArrayEncoding& encoding, std::size
             return false;
     }
     if (encoding.zlib) {
-        std::vector<std::uint8_t>& inflated = encoding.numpress ? out.bytes : out.bytes;
         const std::size_t inflateLimit = encoding.numpress ? storedLimit : maxBytes;
-        switch (ZlibInflate(stored, inflateLimit, inflated)) {
+        switch (ZlibInflate(stored, inflateLimit, out.bytes)) {
             case InflateResult::kOk:
                 break;
             case InflateResult::kDamaged:
@@ -107,16 +108,14 @@ bool DecodeArray(std::string_view text, const ArrayEncoding& encoding, std::size
                 error = "its MS-Numpress data is damaged";
                 return false;
             case NumpressResult::kTooLarge:
-                error = "it holds more than the " + std::to_string(expected) +
-                        " values it declares";
+                error =
+                    "it holds more than the " + std::to_string(expected) + " values it declares";
                 return false;
         }
         out.bytes.resize(values.size() * 8);
         if (!values.empty()) {
             std::memcpy(out.bytes.data(), values.data(), out.bytes.size());
         }
-    } else if (!encoding.zlib) {
-        // the base64 decoded straight into out.bytes
     }
     if (out.bytes.size() % width != 0) {
         error = "its length is not a whole number of values";

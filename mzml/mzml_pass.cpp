@@ -24,13 +24,13 @@ namespace {
 
 // The summary values a spectrum states about its peaks, recomputed when peaks go.
 enum SummaryKind { kTic, kBasePeakMz, kBasePeakIntensity, kLowestMz, kHighestMz, kSummaryKinds };
-constexpr const char* kSummaryAccessions[kSummaryKinds] = {"MS:1000285", "MS:1000504",
-                                                           "MS:1000505", "MS:1000528",
-                                                           "MS:1000527"};
+constexpr const char* kSummaryAccessions[kSummaryKinds] = {"MS:1000285", "MS:1000504", "MS:1000505",
+                                                           "MS:1000528", "MS:1000527"};
 
 int SummaryKindOf(std::string_view accession) {
     for (int k = 0; k < kSummaryKinds; ++k) {
-        if (accession == kSummaryAccessions[k]) return k;
+        if (accession == kSummaryAccessions[k])
+            return k;
     }
     return -1;
 }
@@ -42,21 +42,37 @@ bool EndsWith(std::string_view text, std::string_view end) {
 // What a cvParam of a binaryDataArray says about the array.
 void ApplyArrayTerm(std::string_view accession, std::string_view name, ArrayEncoding& encoding,
                     int& role) {
-    if (accession == "MS:1000514") role = 1;
-    else if (accession == "MS:1000515") role = 2;
-    else if (accession == "MS:1000521") encoding.type = ValueType::kFloat32;
-    else if (accession == "MS:1000523") encoding.type = ValueType::kFloat64;
-    else if (accession == "MS:1000519") encoding.type = ValueType::kInt32;
-    else if (accession == "MS:1000522") encoding.type = ValueType::kInt64;
-    else if (accession == "MS:1000576") {}
-    else if (accession == "MS:1000574") encoding.zlib = true;
-    else if (accession == "MS:1002312") encoding.numpress = NumpressKind::kLinear;
-    else if (accession == "MS:1002313") encoding.numpress = NumpressKind::kPic;
-    else if (accession == "MS:1002314") encoding.numpress = NumpressKind::kSlof;
-    else if (accession == "MS:1002746") { encoding.numpress = NumpressKind::kLinear; encoding.zlib = true; }
-    else if (accession == "MS:1002747") { encoding.numpress = NumpressKind::kPic; encoding.zlib = true; }
-    else if (accession == "MS:1002748") { encoding.numpress = NumpressKind::kSlof; encoding.zlib = true; }
-    else if (name.find("compression") != std::string_view::npos) {
+    if (accession == "MS:1000514")
+        role = 1;
+    else if (accession == "MS:1000515")
+        role = 2;
+    else if (accession == "MS:1000521")
+        encoding.type = ValueType::kFloat32;
+    else if (accession == "MS:1000523")
+        encoding.type = ValueType::kFloat64;
+    else if (accession == "MS:1000519")
+        encoding.type = ValueType::kInt32;
+    else if (accession == "MS:1000522")
+        encoding.type = ValueType::kInt64;
+    else if (accession == "MS:1000576") {
+    } else if (accession == "MS:1000574")
+        encoding.zlib = true;
+    else if (accession == "MS:1002312")
+        encoding.numpress = NumpressKind::kLinear;
+    else if (accession == "MS:1002313")
+        encoding.numpress = NumpressKind::kPic;
+    else if (accession == "MS:1002314")
+        encoding.numpress = NumpressKind::kSlof;
+    else if (accession == "MS:1002746") {
+        encoding.numpress = NumpressKind::kLinear;
+        encoding.zlib = true;
+    } else if (accession == "MS:1002747") {
+        encoding.numpress = NumpressKind::kPic;
+        encoding.zlib = true;
+    } else if (accession == "MS:1002748") {
+        encoding.numpress = NumpressKind::kSlof;
+        encoding.zlib = true;
+    } else if (name.find("compression") != std::string_view::npos) {
         encoding.unknownCompression = std::string(name) + " (" + std::string(accession) + ")";
     }
 }
@@ -94,14 +110,9 @@ void MzmlPass::Release(std::uint64_t upTo) {
     }
 }
 
-void MzmlPass::EditAttribute(std::uint64_t tagBegin, std::uint64_t begin, std::uint64_t end,
-                             const std::string& value) {
-    (void)tagBegin;
-    out_.Replace(begin, end, value);
-}
-
 bool MzmlPass::AddToIndex(Spill& spill, const std::string& id, std::uint64_t offset) {
-    if (!filtering_) return true;
+    if (!filtering_)
+        return true;
     if (spill.file == nullptr) {
         spill.file = std::tmpfile();
         if (spill.file == nullptr) {
@@ -120,6 +131,25 @@ bool MzmlPass::AddToIndex(Spill& spill, const std::string& id, std::uint64_t off
     return true;
 }
 
+bool MzmlPass::ReadLength(const StartTag& tag, const char* name, bool& present,
+                          std::uint64_t& value, std::uint64_t& begin, std::uint64_t& end) {
+    const char* text = tag.Attribute(name);
+    if (text == nullptr) {
+        return true;
+    }
+    const auto parsed = ParseCount(text);
+    if (!parsed) {
+        Fail("spectrum \"" + spectrumId_ + "\": " + name + " \"" + text + "\" is not a number");
+        return false;
+    }
+    present = true;
+    value = *parsed;
+    const auto range = FindAttributeValue(scanner_.Window().View(tag.begin, tag.end), name);
+    begin = tag.begin + range->first;
+    end = tag.begin + range->second;
+    return true;
+}
+
 void MzmlPass::OnStart(const StartTag& tag) {
     const std::string_view name = tag.name;
     const std::string parent = stack_.empty() ? std::string() : stack_.back().name;
@@ -131,8 +161,8 @@ void MzmlPass::OnStart(const StartTag& tag) {
         if (const char* count = tag.Attribute("count")) {
             const auto value = ParseCount(count);
             if (!value) {
-                Fail("<" + std::string(name) + "> has a count that is not a number: \"" +
-                     count + "\"");
+                Fail("<" + std::string(name) + "> has a count that is not a number: \"" + count +
+                     "\"");
                 return;
             }
             frame.declaredCount = static_cast<std::int64_t>(*value);
@@ -177,32 +207,12 @@ void MzmlPass::OnStart(const StartTag& tag) {
         if (name == "binaryDataArray") {
             inArray_ = true;
             Array array;
-            const std::string_view raw = scanner_.Window().View(tag.begin, tag.end);
-            if (const char* length = tag.Attribute("encodedLength")) {
-                const auto value = ParseCount(length);
-                if (!value) {
-                    Fail("spectrum \"" + spectrumId_ + "\": encodedLength \"" + length +
-                         "\" is not a number");
-                    return;
-                }
-                array.hasEncodedLength = true;
-                array.declaredEncodedLength = *value;
-                const auto range = FindAttributeValue(raw, "encodedLength");
-                array.encodedLengthBegin = tag.begin + range->first;
-                array.encodedLengthEnd = tag.begin + range->second;
-            }
-            if (const char* length = tag.Attribute("arrayLength")) {
-                const auto value = ParseCount(length);
-                if (!value) {
-                    Fail("spectrum \"" + spectrumId_ + "\": arrayLength \"" + length +
-                         "\" is not a number");
-                    return;
-                }
-                array.hasArrayLength = true;
-                array.arrayLength = *value;
-                const auto range = FindAttributeValue(raw, "arrayLength");
-                array.arrayLengthBegin = tag.begin + range->first;
-                array.arrayLengthEnd = tag.begin + range->second;
+            if (!ReadLength(tag, "encodedLength", array.hasEncodedLength,
+                            array.declaredEncodedLength, array.encodedLengthBegin,
+                            array.encodedLengthEnd) ||
+                !ReadLength(tag, "arrayLength", array.hasArrayLength, array.arrayLength,
+                            array.arrayLengthBegin, array.arrayLengthEnd)) {
+                return;
             }
             arrays_.push_back(std::move(array));
         } else if (name == "binary" && inArray_) {
@@ -217,8 +227,8 @@ void MzmlPass::OnStart(const StartTag& tag) {
                 const char* value = tag.Attribute("value");
                 const char* unit = tag.Attribute("unitAccession");
                 const char* termName = tag.Attribute("name");
-                params.push_back({accession ? accession : "", value ? value : "",
-                                  unit ? unit : ""});
+                params.push_back(
+                    {accession ? accession : "", value ? value : "", unit ? unit : ""});
                 if (inArray_ && parent == "binaryDataArray") {
                     ApplyArrayTerm(params.back().accession, termName ? termName : "",
                                    arrays_.back().encoding, arrays_.back().role);
@@ -288,8 +298,8 @@ void MzmlPass::OnStart(const StartTag& tag) {
         auto& params = groups_[currentGroup_];
         params.push_back({accession ? accession : "", value ? value : "", ""});
         // Array terms by name only matter for unknown compressions; keep the name then.
-        if (termName != nullptr && std::string_view(termName).find("compression") !=
-                                       std::string_view::npos) {
+        if (termName != nullptr &&
+            std::string_view(termName).find("compression") != std::string_view::npos) {
             params.back().unitAccession = termName;
         }
     } else if (name == "cv") {
@@ -297,9 +307,9 @@ void MzmlPass::OnStart(const StartTag& tag) {
         const char* uri = tag.Attribute("URI");
         const char* fullName = tag.Attribute("fullName");
         const std::string text = std::string(uri ? uri : "") + (fullName ? fullName : "");
-        if (id != nullptr && (text.find("psi-ms") != std::string::npos ||
-                              text.find("Proteomics Standards Initiative Mass Spectrometry") !=
-                                  std::string::npos)) {
+        if (id != nullptr &&
+            (text.find("psi-ms") != std::string::npos ||
+             text.find("Proteomics Standards Initiative Mass Spectrometry") != std::string::npos)) {
             msCv_ = id;
         }
     } else if (name == "softwareList") {
@@ -323,7 +333,7 @@ void MzmlPass::OnStart(const StartTag& tag) {
         const char* id = tag.Attribute("id");
         processingIds_.push_back(id ? id : "");
     } else if ((name == "scanSettingsList" || name == "instrumentConfigurationList") &&
-               parent == frame0Name_ && softwareListMissingAt_ == 0 && softwareCount_ < 0 &&
+               parent == "mzML" && softwareListMissingAt_ == 0 && softwareCount_ < 0 &&
                lastSoftwareEnd_ == 0) {
         // No softwareList before these: ours goes where the schema wants it.
         softwareListMissingAt_ = tag.begin;
@@ -360,8 +370,7 @@ void MzmlPass::ApplyParam(const Param& param, const std::string& parent) {
         if (a == "MS:1000511") {
             const auto level = ParseCount(param.value);
             if (!level || *level > 1000000) {
-                Fail("spectrum \"" + spectrumId_ + "\" has an MS level of \"" + param.value +
-                     "\"");
+                Fail("spectrum \"" + spectrumId_ + "\" has an MS level of \"" + param.value + "\"");
                 return;
             }
             scan_.msLevel = static_cast<std::int32_t>(*level);
@@ -551,10 +560,14 @@ void MzmlPass::OnArrayText(std::uint64_t begin, std::uint64_t end) {
 
 std::string MzmlPass::ArrayName(const Array& array) const {
     switch (array.role) {
-        case 1: return "m/z array";
-        case 2: return "intensity array";
-        case 3: return "peak byte array";
-        default: break;
+        case 1:
+            return "m/z array";
+        case 2:
+            return "intensity array";
+        case 3:
+            return "peak byte array";
+        default:
+            break;
     }
     const auto index = static_cast<std::size_t>(&array - arrays_.data());
     return "array " + std::to_string(index + 1) + " (of " + std::to_string(arrays_.size()) + ")";
@@ -613,9 +626,9 @@ void MzmlPass::EndSpectrum(const EndTag& tag) {
 
 bool MzmlPass::DecodeRole(int role, DecodedArray& out) {
     for (const Array& array : arrays_) {
-        if (array.role != role) continue;
-        const std::size_t expected =
-            array.hasArrayLength ? array.arrayLength : defaultArrayLength_;
+        if (array.role != role)
+            continue;
+        const std::size_t expected = array.hasArrayLength ? array.arrayLength : defaultArrayLength_;
         std::string why;
         if (!DecodeArray(ArrayText(array), array.encoding, expected, true, out, scratch_, why)) {
             Fail("spectrum \"" + spectrumId_ + "\": its " + (role == 1 ? "m/z" : "intensity") +
@@ -632,7 +645,8 @@ bool MzmlPass::DecodeRole(int role, DecodedArray& out) {
 bool MzmlPass::ReadSpectrum() {
     SpectrumPeaks peaks;
     peaks.scan = scan_;
-    if (!levelStated_) peaks.scan.msLevel = 0;
+    if (!levelStated_)
+        peaks.scan.msLevel = 0;
     peaks.userParams = std::move(userParams_);
     userParams_.clear();
     if (settings_.decodeLevel && !settings_.decodeLevel(peaks.scan.msLevel)) {
@@ -648,7 +662,8 @@ bool MzmlPass::ReadSpectrum() {
         return false;
     }
     for (const Array& array : arrays_) {
-        if (array.role != 3) continue;
+        if (array.role != 3)
+            continue;
         DecodedArray bytes;
         std::string why;
         if (!DecodeArray(ArrayText(array), array.encoding, defaultArrayLength_, true, bytes,
@@ -662,7 +677,8 @@ bool MzmlPass::ReadSpectrum() {
         }
     }
     bool hasIntensity = false;
-    for (const Array& array : arrays_) hasIntensity = hasIntensity || array.role == 2;
+    for (const Array& array : arrays_)
+        hasIntensity = hasIntensity || array.role == 2;
     if (hasIntensity && mz_.count != values_.count) {
         Fail("spectrum \"" + spectrumId_ + "\": its m/z and intensity arrays differ in length");
         return false;
@@ -670,8 +686,10 @@ bool MzmlPass::ReadSpectrum() {
     const ArrayEncoding* mzEncoding = nullptr;
     const ArrayEncoding* intensityEncoding = nullptr;
     for (const Array& array : arrays_) {
-        if (array.role == 1 && !mzEncoding) mzEncoding = &array.encoding;
-        if (array.role == 2 && !intensityEncoding) intensityEncoding = &array.encoding;
+        if (array.role == 1 && !mzEncoding)
+            mzEncoding = &array.encoding;
+        if (array.role == 2 && !intensityEncoding)
+            intensityEncoding = &array.encoding;
     }
     // A spectrum without an intensity array hands over none: what to make of that is the
     // reader's caller's to say (the import refuses it).
@@ -705,8 +723,10 @@ bool MzmlPass::FilterSpectrum() {
     const Array* mzArray = nullptr;
     const Array* intensityArray = nullptr;
     for (const Array& array : arrays_) {
-        if (array.role == 1 && !mzArray) mzArray = &array;
-        if (array.role == 2 && !intensityArray) intensityArray = &array;
+        if (array.role == 1 && !mzArray)
+            mzArray = &array;
+        if (array.role == 2 && !intensityArray)
+            intensityArray = &array;
     }
     if (n == 0) {
         counts_.Count(level, 0, 0, true);
@@ -727,9 +747,8 @@ bool MzmlPass::FilterSpectrum() {
         return false;
     }
     if (mz_.count != n) {
-        Fail("spectrum \"" + spectrumId_ + "\": its m/z array holds " +
-             std::to_string(mz_.count) + " values where defaultArrayLength says " +
-             std::to_string(n));
+        Fail("spectrum \"" + spectrumId_ + "\": its m/z array holds " + std::to_string(mz_.count) +
+             " values where defaultArrayLength says " + std::to_string(n));
         return false;
     }
     masses_.resize(n);
@@ -739,7 +758,8 @@ bool MzmlPass::FilterSpectrum() {
     keep_.assign((n + 63) / 64, 0);
     filter->Decide(masses_.data(), static_cast<std::uint32_t>(n), keep_.data());
     std::uint64_t kept = 0;
-    for (const std::uint64_t word : keep_) kept += static_cast<std::uint64_t>(std::popcount(word));
+    for (const std::uint64_t word : keep_)
+        kept += static_cast<std::uint64_t>(std::popcount(word));
     counts_.Count(level, n, kept, true);
 
     // Every array of the peak count is read, also when nothing goes, so a damaged or short
@@ -750,7 +770,8 @@ bool MzmlPass::FilterSpectrum() {
     bool haveIntensity = false;
     std::vector<const Array*> order{mzArray};
     for (const Array& array : arrays_) {
-        if (&array != mzArray) order.push_back(&array);
+        if (&array != mzArray)
+            order.push_back(&array);
     }
     for (const Array* next : order) {
         const Array& array = *next;
@@ -766,7 +787,8 @@ bool MzmlPass::FilterSpectrum() {
                 return false;
             }
         }
-        if (kept == n) continue;
+        if (kept == n)
+            continue;
         SelectValues(values, array.encoding.Width(), keep_.data());
         if (&array == mzArray) {
             keptMz = &mz_;
@@ -778,9 +800,10 @@ bool MzmlPass::FilterSpectrum() {
                     lowest = std::min(lowest, v);
                     highest = std::max(highest, v);
                 }
-                const bool single = array.encoding.type == ValueType::kFloat32 &&
-                                    !array.encoding.numpress;
-                lowestText = single ? FormatFloat(static_cast<float>(lowest)) : FormatDouble(lowest);
+                const bool single =
+                    array.encoding.type == ValueType::kFloat32 && !array.encoding.numpress;
+                lowestText =
+                    single ? FormatFloat(static_cast<float>(lowest)) : FormatDouble(lowest);
                 highestText =
                     single ? FormatFloat(static_cast<float>(highest)) : FormatDouble(highest);
             }
@@ -790,18 +813,18 @@ bool MzmlPass::FilterSpectrum() {
             for (std::size_t i = 0; i < kept; ++i) {
                 const double v = ValueAt(values, array.encoding, i);
                 tic += v;
-                if (v > ValueAt(values, array.encoding, best)) best = i;
+                if (v > ValueAt(values, array.encoding, best))
+                    best = i;
             }
             if (kept > 0) {
                 basePeakIntensity = ValueAt(values, array.encoding, best);
                 basePeakMz = ValueAt(mz_, mzArray->encoding, best);
-                const bool singleI = array.encoding.type == ValueType::kFloat32 &&
-                                     !array.encoding.numpress;
-                const bool singleM = mzArray->encoding.type == ValueType::kFloat32 &&
-                                     !mzArray->encoding.numpress;
-                basePeakIntensityText = singleI
-                                            ? FormatFloat(static_cast<float>(basePeakIntensity))
-                                            : FormatDouble(basePeakIntensity);
+                const bool singleI =
+                    array.encoding.type == ValueType::kFloat32 && !array.encoding.numpress;
+                const bool singleM =
+                    mzArray->encoding.type == ValueType::kFloat32 && !mzArray->encoding.numpress;
+                basePeakIntensityText = singleI ? FormatFloat(static_cast<float>(basePeakIntensity))
+                                                : FormatDouble(basePeakIntensity);
                 basePeakMzText = singleM ? FormatFloat(static_cast<float>(basePeakMz))
                                          : FormatDouble(basePeakMz);
             }
@@ -830,30 +853,33 @@ bool MzmlPass::FilterSpectrum() {
         out_.Replace(lengthBegin_, lengthEnd_, std::to_string(kept));
     }
     for (const SummaryParam& param : summary_) {
-        if (param.valueEnd <= param.valueBegin && param.kind != kTic) continue;
+        if (param.valueEnd <= param.valueBegin && param.kind != kTic)
+            continue;
         if (kept == 0 && param.kind != kTic) {
             // No peak is left to state a base peak or a range of: the statement goes.
-            const std::string_view before =
-                scanner_.Window().View(spectrumBegin_, param.begin);
+            const std::string_view before = scanner_.Window().View(spectrumBegin_, param.begin);
             const std::size_t indent = IndentBefore(before).size();
-            const std::uint64_t from =
-                indent > 0 && param.begin - indent - 1 >= spectrumTagEnd_ ? param.begin - indent - 1
-                                                                          : param.begin;
+            const std::uint64_t from = indent > 0 && param.begin - indent - 1 >= spectrumTagEnd_
+                                           ? param.begin - indent - 1
+                                           : param.begin;
             out_.Replace(from, param.end, "");
             continue;
         }
         std::string value;
         switch (param.kind) {
             case kTic:
-                if (!haveIntensity && kept > 0) continue;
+                if (!haveIntensity && kept > 0)
+                    continue;
                 value = FormatDouble(tic);
                 break;
             case kBasePeakMz:
-                if (!haveIntensity) continue;
+                if (!haveIntensity)
+                    continue;
                 value = basePeakMzText;
                 break;
             case kBasePeakIntensity:
-                if (!haveIntensity) continue;
+                if (!haveIntensity)
+                    continue;
                 value = basePeakIntensityText;
                 break;
             case kLowestMz:
@@ -873,7 +899,8 @@ bool MzmlPass::FilterSpectrum() {
 }
 
 void MzmlPass::AddEntries() {
-    if (!filtering_ || settings_.rules == nullptr) return;
+    if (!filtering_ || settings_.rules == nullptr)
+        return;
     brevantoSoftwareId_ = UniqueId("Brevanto", softwareIds_);
     const std::string processingId = UniqueId("Brevanto_peak_filter", processingIds_);
     const std::string cv = EscapeXml(msCv_);
@@ -895,15 +922,15 @@ void MzmlPass::AddEntries() {
         const std::string& indent = processingIndent_;
         const std::string nl = processingOnOwnLine_ ? Newline() : "";
         std::string entry = "<" + Tag("dataProcessingList") + " count=\"1\">" + nl + indent +
-                            "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
-                            nl + indent + "    <" + Tag("processingMethod") +
+                            "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" + nl +
+                            indent + "    <" + Tag("processingMethod") +
                             " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
                             indent + "      <" + Tag("cvParam") + " cvRef=\"" + cv +
                             "\" accession=\"MS:1001486\" name=\"data filtering\" value=\"\"/>";
         for (std::int32_t i = 0; i < settings_.rules->GetCount(); ++i) {
             entry += nl + indent + "      <" + Tag("userParam") +
-                     " name=\"Brevanto rule\" value=\"" +
-                     EscapeXml(RuleText(*settings_.rules, i)) + "\"/>";
+                     " name=\"Brevanto rule\" value=\"" + EscapeXml(RuleText(*settings_.rules, i)) +
+                     "\"/>";
         }
         entry += nl + indent + "    </" + Tag("processingMethod") + ">" + nl + indent + "  </" +
                  Tag("dataProcessing") + ">" + nl + indent + "</" + Tag("dataProcessingList") +
@@ -926,15 +953,15 @@ void MzmlPass::AddEntries() {
     if (processingCount_ >= 0 && lastProcessingEnd_ > 0) {
         const std::string& indent = processingIndent_;
         const std::string nl = processingOnOwnLine_ ? Newline() : "";
-        std::string entry = "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" +
-                            nl + indent + "    <" + Tag("processingMethod") +
+        std::string entry = "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" + nl +
+                            indent + "    <" + Tag("processingMethod") +
                             " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
                             indent + "      <" + Tag("cvParam") + " cvRef=\"" + cv +
                             "\" accession=\"MS:1001486\" name=\"data filtering\" value=\"\"/>";
         for (std::int32_t i = 0; i < settings_.rules->GetCount(); ++i) {
             entry += nl + indent + "      <" + Tag("userParam") +
-                     " name=\"Brevanto rule\" value=\"" +
-                     EscapeXml(RuleText(*settings_.rules, i)) + "\"/>";
+                     " name=\"Brevanto rule\" value=\"" + EscapeXml(RuleText(*settings_.rules, i)) +
+                     "\"/>";
         }
         entry += nl + indent + "    </" + Tag("processingMethod") + ">" + nl + indent + "  </" +
                  Tag("dataProcessing") + ">" + nl + indent;
@@ -945,7 +972,8 @@ void MzmlPass::AddEntries() {
 }
 
 bool MzmlPass::WriteIndex() {
-    if (!filtering_) return true;
+    if (!filtering_)
+        return true;
     out_.Insert(Newline());
     const std::uint64_t offset = out_.OutputOffset();
     // A kind without entries gets no index (the schema wants at least one offset in each);
@@ -998,34 +1026,21 @@ bool MzmlPass::Finish(std::string& error) {
         return false;
     }
     if (sawChecksum_) {
-        std::string written, stated;  // as the file has it; in lower case, for comparing
-        for (const char c : inputChecksum_) {
-            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                written += c;
-                stated += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-        }
-        const std::string actual = scanner_.InputDigest();
-        if (!IsSha1Text(stated)) {
-            if (settings_.warn) {
-                settings_.warn("its fileChecksum \"" + written +
-                               "\" is not a SHA-1 digest, so it cannot be checked");
-            }
-        } else if (stated != actual) {
-            const std::string what = "its fileChecksum says " + stated +
-                                     " but its bytes give " + actual;
-            if (!settings_.ignoreChecksums) {
-                error = what + " (the file was changed after it was written; brevanto-batch --ignore-checksums takes it anyway)";
-                return false;
-            }
-            if (settings_.warn) settings_.warn(what);
-        }
+        std::string warning;
+        error = JudgeChecksum(inputChecksum_, scanner_.InputDigest(), "fileChecksum",
+                              settings_.ignoreChecksums, warning);
+        if (!warning.empty() && settings_.warn)
+            settings_.warn(warning);
+        if (!error.empty())
+            return false;
     }
     return true;
 }
 
 std::string MzmlPass::Holding() const {
-    if (inSpectrum_) return "spectrum \"" + spectrumId_ + "\"";
-    if (inHead_) return "the file's header (up to <run>)";
+    if (inSpectrum_)
+        return "spectrum \"" + spectrumId_ + "\"";
+    if (inHead_)
+        return "the file's header (up to <run>)";
     return {};
 }

@@ -14,7 +14,7 @@
 
 // The pass over an mzML document (indexed or not). See document_pass.h.
 class MzmlPass final : public MarkupHandler {
-public:
+  public:
     MzmlPass(MarkupScanner& scanner, OutputSplicer& out, const PassSettings& settings,
              SpectrumCounts& counts);
 
@@ -28,15 +28,15 @@ public:
     // After the scan: copies what follows the document and checks what only the end can tell.
     bool Finish(std::string& error);
 
-private:
+  private:
     struct Param {
         std::string accession;
         std::string value;
         std::string unitAccession;
     };
     struct SummaryParam {
-        int kind;  // index into the summary accessions
-        std::uint64_t begin, end;  // the whole element
+        int kind;                            // index into the summary accessions
+        std::uint64_t begin, end;            // the whole element
         std::uint64_t valueBegin, valueEnd;  // its value attribute's text, or 0, 0
     };
     struct Array {
@@ -48,7 +48,7 @@ private:
         bool hasArrayLength = false;
         std::uint64_t arrayLength = 0;
         std::uint64_t arrayLengthBegin = 0, arrayLengthEnd = 0;
-        bool rangeText = false;  // text given as an input range (plain base64)
+        bool rangeText = false;                    // text given as an input range (plain base64)
         std::uint64_t textBegin = 0, textEnd = 0;  // the range, or the whole content
         std::string text;                          // the text the parser read otherwise
     };
@@ -61,14 +61,16 @@ private:
     void Fail(const std::string& what);
     void ApplyParam(const Param& param, const std::string& parent);
     void StartSpectrum(const StartTag& tag);
+    // A length attribute of a binaryDataArray: its value and where its text stands. False
+    // (having failed the pass) when it is there but no count.
+    bool ReadLength(const StartTag& tag, const char* name, bool& present, std::uint64_t& value,
+                    std::uint64_t& begin, std::uint64_t& end);
     void EndSpectrum(const EndTag& tag);
     bool FilterSpectrum();
     bool ReadSpectrum();
     bool DecodeRole(int role, DecodedArray& out);
     std::string_view ArrayText(const Array& array) const;
     std::string ArrayName(const Array& array) const;
-    void EditAttribute(std::uint64_t tagBegin, std::uint64_t begin, std::uint64_t end,
-                       const std::string& value);
     void AddEntries();
     bool WriteIndex();
     std::string Tag(const std::string& name) const { return prefix_ + name; }
@@ -99,7 +101,6 @@ private:
     std::string brevantoSoftwareId_;
     // Where a list the file lacks goes, or 0.
     std::uint64_t softwareListMissingAt_ = 0, processingListMissingAt_ = 0;
-    std::string frame0Name_ = "mzML";
 
     // The spectrum being read.
     bool inSpectrum_ = false;
@@ -119,7 +120,7 @@ private:
     bool inArray_ = false, inBinary_ = false;
     bool summaryOpen_ = false;  // the last cvParam started is a summary value, not yet ended
     bool hasDefaultArrayLength_ = false;
-    bool crlf_ = false;         // the file ends its lines with CR LF: so do the lines we add
+    bool crlf_ = false;  // the file ends its lines with CR LF: so do the lines we add
     std::string Newline() const { return crlf_ ? "\r\n" : "\n"; }
     std::uint64_t binaryContentBegin_ = 0;
     std::uint64_t spectraSeen_ = 0;
@@ -130,7 +131,8 @@ private:
         std::FILE* file = nullptr;
         std::uint64_t count = 0;
         ~Spill() {
-            if (file != nullptr) std::fclose(file);
+            if (file != nullptr)
+                std::fclose(file);
         }
     };
     Spill spectrumIndex_, chromatogramIndex_;

@@ -29,28 +29,33 @@ MzxmlPass::MzxmlPass(MarkupScanner& scanner, OutputSplicer& out, const PassSetti
       filtering_(settings.sink != nullptr) {}
 
 MzxmlPass::~MzxmlPass() {
-    if (index_ != nullptr) std::fclose(index_);
+    if (index_ != nullptr)
+        std::fclose(index_);
 }
 
 void MzxmlPass::Fail(const std::string& what) {
-    if (error_.empty()) error_ = what;
+    if (error_.empty())
+        error_ = what;
     scanner_.Fail(what);
 }
 
 void MzxmlPass::Release(std::uint64_t upTo) {
     out_.CopyTo(upTo);
     hold_ = upTo;
-    if (out_.Failed()) Fail("writing the output failed");
+    if (out_.Failed())
+        Fail("writing the output failed");
 }
 
 MzxmlPass::Range MzxmlPass::AttributeRange(const StartTag& tag, std::string_view name) const {
     const auto found = FindAttributeValue(scanner_.Window().View(tag.begin, tag.end), name);
-    if (!found) return {};
+    if (!found)
+        return {};
     return {tag.begin + found->first, tag.begin + found->second};
 }
 
 bool MzxmlPass::AddToIndex(const std::string& id, std::uint64_t offset) {
-    if (!filtering_) return true;
+    if (!filtering_)
+        return true;
     if (index_ == nullptr && (index_ = std::tmpfile()) == nullptr) {
         Fail(std::string("cannot make a temporary file for the index: ") + std::strerror(errno));
         return false;
@@ -69,24 +74,34 @@ namespace {
 
 // xs:duration as mzXML writes retention times ("PT12.5S", "PT1M3S"); NaN when unreadable.
 double DurationSeconds(std::string_view text) {
-    if (text.size() < 3 || text.substr(0, 2) != "PT") return kAbsent;
+    if (text.size() < 3 || text.substr(0, 2) != "PT")
+        return kAbsent;
     text.remove_prefix(2);
     double seconds = 0;
     while (!text.empty()) {
         std::size_t unit = 0;
-        while (unit < text.size() && (std::isdigit(static_cast<unsigned char>(text[unit])) ||
-                                      text[unit] == '.' || text[unit] == '-' || text[unit] == 'e' ||
-                                      text[unit] == 'E' || text[unit] == '+')) {
+        while (unit < text.size() &&
+               (std::isdigit(static_cast<unsigned char>(text[unit])) || text[unit] == '.' ||
+                text[unit] == '-' || text[unit] == 'e' || text[unit] == 'E' || text[unit] == '+')) {
             ++unit;
         }
-        if (unit == text.size()) return kAbsent;
+        if (unit == text.size())
+            return kAbsent;
         const auto value = ParseNumber(text.substr(0, unit));
-        if (!value) return kAbsent;
+        if (!value)
+            return kAbsent;
         switch (text[unit]) {
-            case 'H': seconds += *value * 3600; break;
-            case 'M': seconds += *value * 60; break;
-            case 'S': seconds += *value; break;
-            default: return kAbsent;
+            case 'H':
+                seconds += *value * 3600;
+                break;
+            case 'M':
+                seconds += *value * 60;
+                break;
+            case 'S':
+                seconds += *value;
+                break;
+            default:
+                return kAbsent;
         }
         text.remove_prefix(unit + 1);
     }
@@ -126,14 +141,15 @@ void MzxmlPass::OnStart(const StartTag& tag) {
     } else if (name == "dataProcessing" && parent == "msRun") {
         processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
         processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
-    } else if (name == "scan" || ((name == "separation" || name == "spotting") &&
-                                  parent == "msRun")) {
+    } else if (name == "scan" ||
+               ((name == "separation" || name == "spotting") && parent == "msRun")) {
         if (lastProcessingEnd_ == 0 && parent == "msRun" && !entryPlaced_) {
             // No <dataProcessing> before: ours goes where the schema wants one, here.
             PlaceEntryBefore(tag.begin);
         }
         if (name != "scan") {
-            if (!inHead_) Release(tag.end);
+            if (!inHead_)
+                Release(tag.end);
             return;
         }
         if (inHead_) {
@@ -221,7 +237,8 @@ void MzxmlPass::OnStart(const StartTag& tag) {
             scan.encoding.unknownCompression = compression;
         }
         const char* content = tag.Attribute("contentType");
-        if (content == nullptr) content = tag.Attribute("pairOrder");
+        if (content == nullptr)
+            content = tag.Attribute("pairOrder");
         scan.contentType = content ? content : "m/z-int";
         scan.pairsMzInt = scan.contentType == "m/z-int";
         scan.compressedLenValue = AttributeRange(tag, "compressedLen");
@@ -258,7 +275,8 @@ void MzxmlPass::OnStart(const StartTag& tag) {
 
 void MzxmlPass::OnEnd(const EndTag& tag) {
     const std::string name = stack_.empty() ? std::string() : stack_.back();
-    if (!stack_.empty()) stack_.pop_back();
+    if (!stack_.empty())
+        stack_.pop_back();
     if (stack_.empty()) {
         // </mzXML>: our index and checksum take the place of the input's.
         rootEnded_ = true;
@@ -272,7 +290,8 @@ void MzxmlPass::OnEnd(const EndTag& tag) {
         return;
     }
     if (runEnded_) {
-        if (name == "sha1") inChecksum_ = false;
+        if (name == "sha1")
+            inChecksum_ = false;
         out_.SkipTo(tag.end);
         hold_ = tag.end;
         return;
@@ -295,7 +314,8 @@ void MzxmlPass::OnEnd(const EndTag& tag) {
     }
     if (name == "scan" && !scans_.empty()) {
         Scan& scan = scans_.back();
-        if (!scan.finished && !FinishScan(scan)) return;
+        if (!scan.finished && !FinishScan(scan))
+            return;
         scans_.pop_back();
         Release(tag.end);
         return;
@@ -358,8 +378,10 @@ bool MzxmlPass::DecodePeaks(Scan& scan) {
         // compressedLen counts the zlib bytes the base64 text holds.
         std::size_t chars = 0, padding = 0;
         for (const char c : text) {
-            if (c == '=') ++padding;
-            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') ++chars;
+            if (c == '=')
+                ++padding;
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+                ++chars;
         }
         const std::size_t bytes = chars / 4 * 3 - std::min<std::size_t>(padding, 2);
         if (chars % 4 == 0 && bytes != scan.compressedLen) {
@@ -393,10 +415,12 @@ bool MzxmlPass::FinishScan(Scan& scan) {
 bool MzxmlPass::ReadScan(Scan& scan) {
     SpectrumPeaks peaks;
     peaks.scan = scan.meta;
-    if (!scan.levelStated) peaks.scan.msLevel = 0;
+    if (!scan.levelStated)
+        peaks.scan.msLevel = 0;
     const bool decode = !settings_.decodeLevel || settings_.decodeLevel(peaks.scan.msLevel);
     if (decode && scan.hasPeaks && scan.peaksCount > 0) {
-        if (!DecodePeaks(scan)) return false;
+        if (!DecodePeaks(scan))
+            return false;
         peaks.mz.resize(scan.peaksCount);
         peaks.intensity.resize(scan.peaksCount);
         for (std::size_t i = 0; i < scan.peaksCount; ++i) {
@@ -433,7 +457,8 @@ bool MzxmlPass::FilterScan(Scan& scan) {
              std::to_string(kMaxArrayValues) + " this reader takes in one scan");
         return false;
     }
-    if (!DecodePeaks(scan)) return false;
+    if (!DecodePeaks(scan))
+        return false;
     masses_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         masses_[i] = static_cast<float>(ValueAt(pairs_, scan.encoding, 2 * i));
@@ -441,9 +466,11 @@ bool MzxmlPass::FilterScan(Scan& scan) {
     keep_.assign((n + 63) / 64, 0);
     filter->Decide(masses_.data(), static_cast<std::uint32_t>(n), keep_.data());
     std::uint64_t kept = 0;
-    for (const std::uint64_t word : keep_) kept += static_cast<std::uint64_t>(std::popcount(word));
+    for (const std::uint64_t word : keep_)
+        kept += static_cast<std::uint64_t>(std::popcount(word));
     counts_.Count(level, n, kept, true);
-    if (kept == n) return true;
+    if (kept == n)
+        return true;
 
     const std::size_t width = scan.encoding.Width();
     pairs_.count = n;  // select whole pairs
@@ -458,8 +485,10 @@ bool MzxmlPass::FilterScan(Scan& scan) {
         const double mz = ValueAt(pairs_, scan.encoding, 2 * i);
         const double intensity = ValueAt(pairs_, scan.encoding, 2 * i + 1);
         tic += intensity;
-        if (i == 0 || mz < lowest) lowest = mz;
-        if (i == 0 || mz > highest) highest = mz;
+        if (i == 0 || mz < lowest)
+            lowest = mz;
+        if (i == 0 || mz > highest)
+            highest = mz;
         if (i == 0 || intensity > baseIntensity) {
             baseIntensity = intensity;
             baseMz = mz;
@@ -473,18 +502,23 @@ bool MzxmlPass::FilterScan(Scan& scan) {
         return false;
     }
     out_.Replace(scan.peaksCountValue.begin, scan.peaksCountValue.end, std::to_string(kept));
-    if (scan.tic.Present()) out_.Replace(scan.tic.begin, scan.tic.end, FormatDouble(tic));
+    if (scan.tic.Present())
+        out_.Replace(scan.tic.begin, scan.tic.end, FormatDouble(tic));
     if (scan.basePeakMz.Present())
         out_.Replace(scan.basePeakMz.begin, scan.basePeakMz.end, text(baseMz));
     if (scan.basePeakIntensity.Present())
         out_.Replace(scan.basePeakIntensity.begin, scan.basePeakIntensity.end, text(baseIntensity));
-    if (scan.lowMz.Present()) out_.Replace(scan.lowMz.begin, scan.lowMz.end, text(lowest));
-    if (scan.highMz.Present()) out_.Replace(scan.highMz.begin, scan.highMz.end, text(highest));
+    if (scan.lowMz.Present())
+        out_.Replace(scan.lowMz.begin, scan.lowMz.end, text(lowest));
+    if (scan.highMz.Present())
+        out_.Replace(scan.highMz.begin, scan.highMz.end, text(highest));
     if (scan.compressedLenValue.Present()) {
         // The length of the compressed bytes, before base64.
         std::size_t bytes = encoded_.size() / 4 * 3;
-        if (!encoded_.empty() && encoded_.back() == '=') --bytes;
-        if (encoded_.size() > 1 && encoded_[encoded_.size() - 2] == '=') --bytes;
+        if (!encoded_.empty() && encoded_.back() == '=')
+            --bytes;
+        if (encoded_.size() > 1 && encoded_[encoded_.size() - 2] == '=')
+            --bytes;
         out_.Replace(scan.compressedLenValue.begin, scan.compressedLenValue.end,
                      std::to_string(scan.encoding.zlib ? bytes : 0));
     }
@@ -502,15 +536,16 @@ void MzxmlPass::PlaceEntryBefore(std::uint64_t offset) {
 }
 
 void MzxmlPass::AddEntry() {
-    if (entryPlaced_) return;
+    if (entryPlaced_)
+        return;
     entryPlaced_ = true;
-    if (!filtering_ || settings_.rules == nullptr || lastProcessingEnd_ == 0) return;
+    if (!filtering_ || settings_.rules == nullptr || lastProcessingEnd_ == 0)
+        return;
     const std::string nl = processingOnOwnLine_ ? std::string(crlf_ ? "\r\n" : "\n") : "";
     const std::string& indent = processingIndent_;
-    std::string entry = nl + indent + "<" + prefix_ + "dataProcessing>" + nl + indent + "  <" +
-                        prefix_ +
-                        "software type=\"processing\" name=\"Brevanto\" version=\"" BREVANTO_VERSION
-                        "\"/>";
+    std::string entry =
+        nl + indent + "<" + prefix_ + "dataProcessing>" + nl + indent + "  <" + prefix_ +
+        "software type=\"processing\" name=\"Brevanto\" version=\"" BREVANTO_VERSION "\"/>";
     for (std::int32_t i = 0; i < settings_.rules->GetCount(); ++i) {
         entry += nl + indent + "  <" + prefix_ +
                  "processingOperation name=\"Brevanto rule\" value=\"" +
@@ -526,7 +561,8 @@ void MzxmlPass::AddEntry() {
 }
 
 void MzxmlPass::WriteIndex() {
-    if (!filtering_) return;
+    if (!filtering_)
+        return;
     const std::string nl = crlf_ ? "\r\n" : "\n";
     out_.Insert(nl);
     const std::uint64_t offset = out_.OutputOffset();
@@ -538,7 +574,8 @@ void MzxmlPass::WriteIndex() {
         while ((got = std::fread(buffer, 1, sizeof buffer, index_)) > 0) {
             out_.Insert(std::string_view(buffer, got));
         }
-        if (std::ferror(index_)) Fail("cannot read back the index's temporary file");
+        if (std::ferror(index_))
+            Fail("cannot read back the index's temporary file");
     }
     out_.Insert("</" + prefix_ + "index>" + nl + "<" + prefix_ + "indexOffset>" +
                 std::to_string(offset) + "</" + prefix_ + "indexOffset>" + nl + "<" + prefix_ +
@@ -562,34 +599,21 @@ bool MzxmlPass::Finish(std::string& error) {
         return false;
     }
     if (sawChecksum_) {
-        std::string written, stated;  // as the file has it; in lower case, for comparing
-        for (const char c : inputChecksum_) {
-            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                written += c;
-                stated += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-        }
-        const std::string actual = scanner_.InputDigest();
-        if (!IsSha1Text(stated)) {
-            if (settings_.warn) {
-                settings_.warn("its sha1 \"" + written +
-                               "\" is not a SHA-1 digest, so it cannot be checked");
-            }
-        } else if (stated != actual) {
-            const std::string what =
-                "its sha1 says " + stated + " but its bytes give " + actual;
-            if (!settings_.ignoreChecksums) {
-                error = what + " (the file was changed after it was written; brevanto-batch --ignore-checksums takes it anyway)";
-                return false;
-            }
-            if (settings_.warn) settings_.warn(what);
-        }
+        std::string warning;
+        error = JudgeChecksum(inputChecksum_, scanner_.InputDigest(), "sha1",
+                              settings_.ignoreChecksums, warning);
+        if (!warning.empty() && settings_.warn)
+            settings_.warn(warning);
+        if (!error.empty())
+            return false;
     }
     return true;
 }
 
 std::string MzxmlPass::Holding() const {
-    if (!scans_.empty()) return "scan " + scans_.back().num;
-    if (inHead_) return "the file's header (up to the first scan)";
+    if (!scans_.empty())
+        return "scan " + scans_.back().num;
+    if (inHead_)
+        return "the file's header (up to the first scan)";
     return {};
 }

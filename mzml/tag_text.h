@@ -12,7 +12,7 @@
 // The offsets, within `tag` (the raw text of a start tag), of attribute `name`'s value between
 // its quotes; nullopt when the tag has no such attribute.
 std::optional<std::pair<std::size_t, std::size_t>> FindAttributeValue(std::string_view tag,
-                                                                       std::string_view name);
+                                                                      std::string_view name);
 
 // The namespace prefix of a raw start tag, with its colon ("mz:"), or empty.
 std::string TagPrefix(std::string_view tag);
@@ -37,3 +37,10 @@ bool OnOwnLine(std::string_view before);
 
 // Forty hexadecimal digits (lower case, as the checksum texts are compared).
 bool IsSha1Text(std::string_view text);
+
+// The judgement of a file's own SHA-1 checksum. `text` is the checksum element's text as the
+// file has it, `actual` the digest of the bytes it covers, `element` its name for messages.
+// Empty when the file may be read on (a checksum that is no SHA-1 cannot be checked, and a
+// wrong one is taken when `ignoreWrong`: both go to `warning`); else why it is refused.
+std::string JudgeChecksum(std::string_view text, const std::string& actual,
+                          const std::string& element, bool ignoreWrong, std::string& warning);
