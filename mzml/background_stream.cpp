@@ -76,16 +76,6 @@ bool BackgroundStream::Finish() {
     return true;
 }
 
-bool BackgroundStream::Failed() {
-    std::lock_guard lock(mutex_);
-    return failed_;
-}
-
-std::string BackgroundStream::ErrorText() {
-    std::lock_guard lock(mutex_);
-    return below_ != nullptr ? below_->Error() : std::string();
-}
-
 void BackgroundStream::Run() {
     for (;;) {
         Chunk chunk;

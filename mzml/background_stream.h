@@ -23,14 +23,12 @@ public:
     BackgroundStream(const BackgroundStream&) = delete;
     BackgroundStream& operator=(const BackgroundStream&) = delete;
 
-    // False once writing below has failed (ErrorText() says why).
+    // False once writing below has failed (the sink's Error() says why, after Finish()).
     bool Write(std::string_view bytes);
     // The SHA-1 of everything written so far; later bytes are not hashed.
     std::string EndHash();
     // Waits until everything is written; then Finish() of the sink below. Idempotent.
     bool Finish();
-    bool Failed();
-    std::string ErrorText();
 
 private:
     struct Chunk {

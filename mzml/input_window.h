@@ -33,7 +33,6 @@ public:
     // Forgets the bytes before `offset` (which must lie within the window).
     void Discard(std::uint64_t offset);
 
-    std::size_t Limit() const { return limit_; }
 
 private:
     std::vector<char> bytes_;

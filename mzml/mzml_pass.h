@@ -74,7 +74,6 @@ class MzmlPass final : public MarkupHandler {
     void AddEntries();
     bool WriteIndex();
     std::string Tag(const std::string& name) const { return prefix_ + name; }
-    void Hold(std::uint64_t from) { hold_ = from; }
     void Release(std::uint64_t upTo);
 
     MarkupScanner& scanner_;

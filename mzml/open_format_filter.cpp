@@ -75,15 +75,15 @@ std::string OpenFormatOutputPath(const std::string& input, const std::string& su
         }
     }
     parts.name += suffix;
-    return JoinPath(parts);
+    return JoinPathParts(parts);
 }
 
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
-                          const CMassRangeList& rules, RunProgress* progress, FileSummary& summary,
+                          const CMassRangeList& rules, RunProgress* progress, FileRunSummary& summary,
                           std::string& error, const OpenFormatOptions& options) {
     NullProgress noProgress;
     RunProgress& shown = progress != nullptr ? *progress : noProgress;
-    summary = FileSummary{input, output, {}};
+    summary = FileRunSummary{input, output, {}};
 
     const std::string refused = CheckOutputPath(input, output);
     if (!refused.empty()) {

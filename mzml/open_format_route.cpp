@@ -18,7 +18,7 @@ std::string OpenFormatRoute::OutputPath(const std::string& input,
 
 bool OpenFormatRoute::Filter(const std::string& input, const std::string& output,
                              const CMassRangeList& rules, RunProgress& progress,
-                             FileSummary& summary, RunFailure& failure) const {
+                             FileRunSummary& summary, RunFailure& failure) const {
     std::string error;
     if (FilterOpenFormatFile(input, output, rules, &progress, summary, error, options_)) {
         return true;

@@ -13,7 +13,7 @@ public:
     bool Takes(const std::string& input) const override;
     std::string OutputPath(const std::string& input, const std::string& suffix) const override;
     bool Filter(const std::string& input, const std::string& output, const CMassRangeList& rules,
-                RunProgress& progress, FileSummary& summary,
+                RunProgress& progress, FileRunSummary& summary,
                 RunFailure& failure) const override;
 
 private:

@@ -27,7 +27,6 @@ public:
 
     // Replaces input [begin, end) (begin >= Cursor()) when the copy gets there.
     void Replace(std::uint64_t begin, std::uint64_t end, std::string text);
-    bool HasEdits() const { return !edits_.empty(); }
 
     // Copies input up to `offset`, applying the queued edits that lie before it.
     bool CopyTo(std::uint64_t offset);

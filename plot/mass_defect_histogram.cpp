@@ -64,14 +64,6 @@ double MassDefectHistogram::Dropped(int column, int row) const {
     return cells_[CellIndex(column, row) + 1];
 }
 
-double MassDefectHistogram::LargestCell() const {
-    double largest = 0.0;
-    for (double v : cells_) {
-        largest = std::max(largest, v);
-    }
-    return largest;
-}
-
 void MassDefectHistogram::WidenTo(double mass) {
     while (mass >= massHigh_ && massHigh_ * 2.0 <= kMaxAutoMass) {
         // Column c of the doubled axis covers columns 2c and 2c + 1 of the old one exactly,
@@ -107,10 +99,6 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
     }
     const bool keepAll = filter_.Empty();
     const bool byIntensity = weight_ == PeakWeight::kIntensity && intensities != nullptr;
-    const double low = massLow_;
-    const double high = massHigh_;
-    const double scale = columnScale_;
-    const double rows = rows_;
     double lowest = peaksBinned_ == 0 ? std::numeric_limits<double>::infinity() : lowestMass_;
     double highest = peaksBinned_ == 0 ? -std::numeric_limits<double>::infinity() : highestMass_;
     std::uint64_t binned = 0;
@@ -136,11 +124,11 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
             const double y =
                 kendrick_ != nullptr ? kendrick_->KendrickMassDefect(mass) : MassFraction(mass);
             // NaN fails every comparison and so stays off the grid.
-            if (!(mass >= low && mass < high && y >= 0.0 && y < 1.0)) {
+            const int column = ColumnOf(mass);
+            const int row = RowOf(y);
+            if (column < 0 || row < 0) {
                 continue;
             }
-            const int column = std::min(static_cast<int>((mass - low) * scale), columns_ - 1);
-            const int row = std::min(static_cast<int>(y * rows), rows_ - 1);
             double weight = 1.0;
             if (byIntensity) {
                 weight = intensities[p];

@@ -54,8 +54,6 @@ class MassDefectHistogram {
     // The summed weight of the cell; cells outside the grid read 0.
     double Kept(int column, int row) const;
     double Dropped(int column, int row) const;
-    // The largest cell of either grid (0 when nothing was binned).
-    double LargestCell() const;
 
     // Every peak given, and those the filter keeps, binned or not.
     std::uint64_t PeaksRead() const { return peaksRead_; }

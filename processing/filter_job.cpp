@@ -84,7 +84,7 @@ void CFilterJob::SetFormatRoute(const FormatRoute* route) {
 }
 
 bool CFilterJob::ProcessOtherFormat(const std::string& item) {
-    FileSummary summary;
+    FileRunSummary summary;
     summary.input = item;
     summary.output = formatRoute->OutputPath(item, suffix);
     const std::string refusal = CheckOutputPath(item, summary.output);
@@ -130,7 +130,7 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
     if (formatRoute != nullptr && formatRoute->Takes(item)) {
         return ProcessOtherFormat(item);
     }
-    FileSummary summary;
+    FileRunSummary summary;
     summary.input = item;
     // "x.raw/", as shell completion writes it, names x.raw.
     summary.output = OutputPathFor(WithoutTrailingSlashes(item), suffix);

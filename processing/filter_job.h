@@ -43,7 +43,7 @@ public:
     // After a failed Run: why it stopped.
     const RunFailure& GetFailure() const { return failure; }
     // After Run: what each finished input gave, in order (the failing one not included).
-    const std::vector<FileSummary>& GetSummaries() const { return summaries; }
+    const std::vector<FileRunSummary>& GetSummaries() const { return summaries; }
 
 private:
     bool ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock);
@@ -60,5 +60,5 @@ private:
     NullProgress noProgress;
     const FormatRoute* formatRoute = nullptr;
     RunFailure failure;
-    std::vector<FileSummary> summaries;
+    std::vector<FileRunSummary> summaries;
 };

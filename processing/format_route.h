@@ -25,7 +25,7 @@ public:
     // `summary` filled on success; false with `failure` filled (input, operation, text)
     // otherwise, nothing left at `output` and no temporary beside it.
     virtual bool Filter(const std::string& input, const std::string& output,
-                        const CMassRangeList& rules, RunProgress& progress, FileSummary& summary,
+                        const CMassRangeList& rules, RunProgress& progress, FileRunSummary& summary,
                         RunFailure& failure) const = 0;
 };
 

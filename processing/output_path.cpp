@@ -33,14 +33,14 @@ PathParts SplitPath(const std::string& path) {
     return parts;
 }
 
-std::string JoinPath(const PathParts& parts) {
+std::string JoinPathParts(const PathParts& parts) {
     return parts.drive + parts.directory + parts.name + parts.extension;
 }
 
 std::string OutputPathFor(const std::string& input, const std::string& suffix) {
     PathParts parts = SplitPath(input);
     parts.name += suffix;
-    return JoinPath(parts);
+    return JoinPathParts(parts);
 }
 
 std::string WithoutTrailingSlashes(const std::string& path) {

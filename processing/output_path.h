@@ -12,7 +12,7 @@ struct PathParts {
 };
 
 PathParts SplitPath(const std::string& path);
-std::string JoinPath(const PathParts& parts);
+std::string JoinPathParts(const PathParts& parts);
 
 // The output path for an input: the suffix appended to the name part, so the output lies
 // beside the input (C:\d\a.b.raw with _BRV gives C:\d\a.b_BRV.raw).

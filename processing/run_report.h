@@ -31,7 +31,7 @@ struct FunctionSummary {
     bool filtered = false;
 };
 
-struct FileSummary {
+struct FileRunSummary {
     std::string input;
     std::string output;
     std::vector<FunctionSummary> functions;

@@ -124,7 +124,7 @@ TEST_P(RealFile, FilteredExactlyAndReadByEveryReader) {
     options.ignoreChecksums = c.file == kStaleChecksumFile;
     std::vector<std::string> warnings;
     options.warn = [&](const std::string& w) { warnings.push_back(w); };
-    FileSummary summary;
+    FileRunSummary summary;
     std::string error;
     ASSERT_TRUE(FilterOpenFormatFile(input, output, rules, nullptr, summary, error, options))
         << label << ": " << error;
@@ -189,7 +189,7 @@ TEST(RealFiles, StaleChecksumIsRefusedUnlessIgnoredAndNothingIsWritten) {
         GTEST_SKIP() << input << " is not there";
     ScratchDir dir;
     const std::string output = dir.Path("out.mzXML");
-    FileSummary summary;
+    FileRunSummary summary;
     std::string error;
     EXPECT_FALSE(FilterOpenFormatFile(input.string(), output, ListOf(RuleSets()[0]), nullptr,
                                       summary, error));
@@ -213,7 +213,7 @@ TEST(RealFiles, GzippedInputGivesTheGzippedPlainOutput) {
         const CMassRangeList rules = ListOf(set);
         const std::string plainOut = dir.Path(std::string(set.name) + ".mzML");
         const std::string zippedOut = dir.Path(std::string(set.name) + ".mzML.gz");
-        FileSummary summary;
+        FileRunSummary summary;
         std::string error;
         ASSERT_TRUE(FilterOpenFormatFile(plain.string(), plainOut, rules, nullptr, summary, error))
             << error;
@@ -253,7 +253,7 @@ TEST(RealFiles, AnOutputFilteredAgainIsFilteredExactly) {
         const std::string twice = OpenFormatOutputPath(once, "_BRV");
         OpenFormatOptions options;
         options.ignoreChecksums = true;
-        FileSummary summary;
+        FileRunSummary summary;
         std::string error;
         ASSERT_TRUE(
             FilterOpenFormatFile(input.string(), once, first, nullptr, summary, error, options))

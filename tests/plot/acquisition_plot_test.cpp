@@ -87,7 +87,7 @@ TEST(AcquisitionPlot, AnOpenFormatFileSplitsAsItsFilteredCopyCounts) {
             GTEST_SKIP() << "no shared data";
         }
         ScratchDir dir;
-        FileSummary summary;
+        FileRunSummary summary;
         std::string error;
         OpenFormatOptions options;
         options.warn = [](const std::string&) {};

@@ -28,7 +28,7 @@ TEST(OutputPath, SplitAndJoin) {
         EXPECT_EQ(parts.directory, c.directory) << c.path;
         EXPECT_EQ(parts.name, c.name) << c.path;
         EXPECT_EQ(parts.extension, c.extension) << c.path;
-        EXPECT_EQ(JoinPath(parts), c.path);
+        EXPECT_EQ(JoinPathParts(parts), c.path);
         EXPECT_EQ(OutputPathFor(c.path, "_BRV"), c.output);
     }
 }

@@ -112,15 +112,9 @@ TEST(ExitStatus, EveryStatusHasItsOwnSentence) {
     EXPECT_EQ(kExitOk, 0);
     EXPECT_EQ(kExitInputFailed, 1);
     EXPECT_EQ(kExitUsage, 2);
-    const std::string ok = ExitStatusMeaning(kExitOk);
-    const std::string failed = ExitStatusMeaning(kExitInputFailed);
-    const std::string usage = ExitStatusMeaning(kExitUsage);
-    EXPECT_NE(ok, failed);
-    EXPECT_NE(failed, usage);
-    EXPECT_NE(std::string(ExitStatusMeaning(3)), ok);
-    for (const std::string& meaning : {ok, failed, usage}) {
-        EXPECT_NE(std::string(ExitStatusHelp()).find(meaning.substr(0, 8)), std::string::npos)
-            << meaning;
+    const std::string help = ExitStatusHelp();
+    for (const char* meaning : {"0 done", "1 an input failed", "2 usage error"}) {
+        EXPECT_NE(help.find(meaning), std::string::npos) << help;
     }
 }
 

@@ -11,7 +11,7 @@ class RunProgress;
 struct FileOutcome {
     bool attempted = false;
     bool ok = false;
-    FileSummary summary;
+    FileRunSummary summary;
     RunFailure failure;
 };
 

@@ -8,8 +8,5 @@ enum ToolExitStatus : int {
     kExitUsage = 2,        // the command line was refused before anything was touched
 };
 
-// One sentence for `status`, for usage texts and logs.
-const char* ExitStatusMeaning(int status);
-
 // The statuses with their meanings, one line, for the end of a program's help.
 const char* ExitStatusHelp();

@@ -11,16 +11,16 @@
 
 namespace {
 
-struct FunctionSummary {
+struct FunctionInfo {
     std::uint32_t scans = 0;
     std::uint64_t peaks = 0;
     bool stats = false;
     bool ee = false;
 };
 
-struct FileSummary {
+struct AcquisitionInfo {
     bool complete = false;
-    std::vector<FunctionSummary> functions;
+    std::vector<FunctionInfo> functions;
     std::vector<std::uint32_t> analogPoints;  // per channel
     std::uint32_t history = 0;
 };
@@ -31,7 +31,7 @@ RawStatus Presence(RawStatus status, bool& present) {
     return status == kRawNoData ? kRawOk : status;
 }
 
-RawStatus SummarizeFunction(RawReadFile& file, std::int32_t f, FunctionSummary& summary,
+RawStatus SummarizeFunction(RawReadFile& file, std::int32_t f, FunctionInfo& summary,
                             std::string& failedStep) {
     const RawHandle handle = file.Handle();
     const std::string where = "function " + std::to_string(f);
@@ -79,7 +79,7 @@ RawStatus SummarizeAnalog(RawHandle handle, std::vector<std::uint32_t>& points,
     return status;
 }
 
-RawStatus Summarize(const std::string& path, FileSummary& summary, std::string& failedStep) {
+RawStatus Summarize(const std::string& path, AcquisitionInfo& summary, std::string& failedStep) {
     RawReadFile file;
     RawStatus status = file.Open(path, failedStep);
     summary.complete = status != kRawIncomplete;
@@ -114,10 +114,10 @@ const char* Bool(bool value) {
     return value ? "true" : "false";
 }
 
-void PrintJson(const FileSummary& summary, OutputBuffer& out) {
+void PrintJson(const AcquisitionInfo& summary, OutputBuffer& out) {
     out.Append("{\"functions\": [");
     for (std::size_t i = 0; i < summary.functions.size(); ++i) {
-        const FunctionSummary& f = summary.functions[i];
+        const FunctionInfo& f = summary.functions[i];
         out.Append(i == 0 ? "\n  {\"function\": " : ",\n  {\"function\": ");
         out.AppendUnsigned(i + 1);
         out.Append(", \"scans\": ");
@@ -145,11 +145,11 @@ void PrintJson(const FileSummary& summary, OutputBuffer& out) {
     out.Append("}\n");
 }
 
-void PrintText(const std::string& path, const FileSummary& summary, OutputBuffer& out) {
+void PrintText(const std::string& path, const AcquisitionInfo& summary, OutputBuffer& out) {
     out.Append(path);
     out.Append(summary.complete ? ": complete\n" : ": incomplete\n");
     for (std::size_t i = 0; i < summary.functions.size(); ++i) {
-        const FunctionSummary& f = summary.functions[i];
+        const FunctionInfo& f = summary.functions[i];
         out.Append("function ");
         out.AppendUnsigned(i + 1);
         out.Append(": ");
@@ -181,7 +181,7 @@ int RunInfo(const std::vector<std::string_view>& args) {
     if (const std::optional<int> done = ParseCommand("info", args, {{}, {"json"}}, line)) {
         return *done;
     }
-    FileSummary summary;
+    AcquisitionInfo summary;
     std::string failedStep;
     const RawStatus status = Summarize(line.path, summary, failedStep);
     if (status != kRawOk) {
@@ -190,7 +190,7 @@ int RunInfo(const std::vector<std::string_view>& args) {
             return kExitInputFailed;
         }
         // An incomplete file is still described, as holding nothing readable.
-        summary = FileSummary{};
+        summary = AcquisitionInfo{};
     }
     OutputBuffer out(1, 1 << 16);
     if (line.switches.contains("json")) {
