@@ -4,16 +4,15 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build make pkg-config
+  # build
+  g++ cmake ninja-build make pkg-config clang libclang-rt-14-dev clang-format
+  # libraries
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libdeflate-dev libmsnumpress-dev libssl-dev
-  clang libclang-rt-14-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core qt6-svg-dev libcli11-dev
-  xvfb openbox
-  python3
-  nlohmann-json3-dev libcli11-dev time bc
-  libexpat1-dev openms openms-common python3-pymzml libxml2-utils
-  snakemake
+  zlib1g-dev libdeflate-dev libmsnumpress-dev libssl-dev libexpat1-dev
+  nlohmann-json3-dev libcli11-dev
+  qt6-base-dev qt6-qpa-plugins qt6-svg-dev libgl-dev fonts-dejavu-core
+  # tests, benchmarks and the workflow: reference readers, the desktop on a real X server
+  python3 time bc openms openms-common python3-pymzml libxml2-utils snakemake
   xvfb openbox xdotool x11-utils imagemagick xclip
 )
 
