@@ -4,9 +4,9 @@
 #include <cstring>
 #include <utility>
 
-#include "app/app_message.h"
 #include "app/input_paths.h"
 #include "app/raw_file_browse_dialog.h"
+#include "dialog_framework/message_box.h"
 #include "processing/output_path.h"
 
 namespace {
@@ -88,7 +88,7 @@ int BroFileOpen(int zero, BrowseRecord* record, const std::uint32_t* options, co
         return 0;
     }
     if (!FillBrowseRecord(chosen, *record)) {
-        ShowAppMessage(
+        ShowMessageBox(
             {QMessageBox::Warning, caption,
              QStringLiteral("The path of this input is too long to be added:\n%1").arg(chosen),
              QString()});

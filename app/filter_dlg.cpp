@@ -11,12 +11,12 @@
 #include <QTreeWidget>
 
 #include "app/app_icon.h"
-#include "app/app_message.h"
 #include "app/input_paths.h"
 #include "app/message_texts.h"
 #include "app/open_format_inputs.h"
 #include "app/progress_dlg.h"
-#include "dialogs/data_exchange.h"
+#include "dialog_framework/data_exchange.h"
+#include "dialog_framework/message_box.h"
 #include "dialogs/parameters_dlg.h"
 #include "processing/filter_job.h"
 #include "res/main_dialog_template.h"
@@ -169,11 +169,11 @@ void CFilterDlg::OnProcess() {
     UpdateData(true);
     const int count = inputList->topLevelItemCount();
     if (count <= 0) {
-        ShowAppMessage(ProblemMessage(message_texts::kNoInputFiles), this);
+        ShowMessageBox(ProblemMessage(message_texts::kNoInputFiles), this);
         return;
     }
     if (massRanges.GetCount() <= 0) {
-        ShowAppMessage(ProblemMessage(message_texts::kNoMassRanges), this);
+        ShowMessageBox(ProblemMessage(message_texts::kNoMassRanges), this);
         return;
     }
 
@@ -193,11 +193,11 @@ void CFilterDlg::OnProcess() {
 
     const QString finished = QString::fromLatin1(message_texts::kFinished);
     if (succeeded) {
-        ShowAppMessage({QMessageBox::Information, finished,
+        ShowMessageBox({QMessageBox::Information, finished,
                         QString::fromLatin1(message_texts::kRunSucceeded), QString()},
                        this);
     } else {
-        ShowAppMessage(
+        ShowMessageBox(
             {QMessageBox::Critical, finished, QString::fromLatin1(message_texts::kRunFailed),
              FromNativePath(failure.Describe())},
             this);

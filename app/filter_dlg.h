@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/left_control_key.h"
-#include "dialogs/template_dialog.h"
+#include "dialog_framework/template_dialog.h"
 #include "params/mass_range_list.h"
 
 class QCloseEvent;

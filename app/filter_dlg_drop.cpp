@@ -5,11 +5,11 @@
 #include <QMimeData>
 #include <utility>
 
-#include "app/app_message.h"
 #include "app/filter_dlg.h"
 #include "app/input_paths.h"
 #include "app/message_texts.h"
 #include "app/open_format_inputs.h"
+#include "dialog_framework/message_box.h"
 
 void CFilterDlg::dragEnterEvent(QDragEnterEvent* event) {
     if (!Busy() && event->mimeData()->hasUrls()) {
@@ -66,7 +66,7 @@ void CFilterDlg::OnDropFiles(const QList<QUrl>& urls) {
             InsertAtTop(path);
         } else {
             // Each rejected name is answered before the next one is looked at.
-            ShowAppMessage(ProblemMessage(message_texts::kNotRawFile), this);
+            ShowMessageBox(ProblemMessage(message_texts::kNotRawFile), this);
         }
     }
 }

@@ -24,14 +24,6 @@ std::string JoinNativePaths(const std::vector<std::string>& items) {
     return joined;
 }
 
-std::string JoinInputPaths(const QStringList& items) {
-    std::vector<std::string> native;
-    for (const QString& item : items) {
-        native.push_back(ToNativePath(item));
-    }
-    return JoinNativePaths(native);
-}
-
 bool HasRawExtension(const std::string& nativePath) {
     const std::string extension = SplitPath(nativePath).extension;
     return QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()))

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 #include <string>
 #include <vector>
@@ -20,7 +19,6 @@ QString FromNativePath(const std::string& path);
 // The items top to bottom, joined by ",": an empty item adds no comma while the joined text
 // is still empty (so all-empty items give an empty text), later ones add an empty segment.
 std::string JoinNativePaths(const std::vector<std::string>& items);
-std::string JoinInputPaths(const QStringList& items);
 
 // True when the path's extension, with its dot, is ".raw" in any letter case.
 bool HasRawExtension(const std::string& nativePath);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_message.h"
+#include "dialog_framework/message_box.h"
 
 // The messages of the main dialog, word for word.
 namespace message_texts {
@@ -18,7 +18,7 @@ inline constexpr char kNotRawFile[] =
 
 }  // namespace message_texts
 
-inline AppMessage ProblemMessage(const char* text) {
+inline MessageBoxRequest ProblemMessage(const char* text) {
     return {QMessageBox::Warning, QString::fromLatin1(message_texts::kProblem),
             QString::fromLatin1(text), QString()};
 }

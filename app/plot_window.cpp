@@ -15,8 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/app_message.h"
 #include "app/message_texts.h"
+#include "dialog_framework/message_box.h"
 #include "plot/acquisition_plot.h"
 #include "plot/render/plot_file.h"
 #include "plot/render/plot_painter.h"
@@ -160,7 +160,6 @@ void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<AcquisitionPlot> resul
     view->Show(plot);
     save->setEnabled(plot != nullptr);
     status->setText(plot ? QString::fromStdString(PlotSummary(*plot)) : error);
-    emit Drawn();
 }
 
 void CPlotWindow::OnSave() {
@@ -179,7 +178,7 @@ void CPlotWindow::OnSave() {
     }
     QString error;
     if (!SavePlot(chosen, *plot, kSavedSize, error)) {
-        ShowAppMessage(
+        ShowMessageBox(
             {QMessageBox::Warning, QString::fromLatin1(message_texts::kProblem), error, QString()});
     }
 }

@@ -37,9 +37,6 @@ class CPlotWindow : public QWidget {
     using SaveNameChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
     static SaveNameChooser SetSaveNameChooser(SaveNameChooser chooser);
 
-  signals:
-    void Drawn();  // a reading finished, with a plot or an error shown
-
   private:
     void Rebin();
     void OnBinned(unsigned generation, std::shared_ptr<AcquisitionPlot> result,

@@ -10,23 +10,11 @@ namespace {
 const QString kSection = QStringLiteral("Application Data");
 const QString kLastDirectoryKey = QStringLiteral("Last Used Directory");
 
-QString& OverridePath() {
-    static QString path;
-    return path;
-}
-
 }  // namespace
 
 QString ProfileFilePath() {
-    if (!OverridePath().isEmpty()) {
-        return OverridePath();
-    }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return folder + QLatin1Char('/') + QCoreApplication::applicationName() + QStringLiteral(".ini");
-}
-
-void SetProfileFilePath(const QString& path) {
-    OverridePath() = path;
 }
 
 QString DefaultLastDirectory() {

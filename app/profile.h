@@ -7,11 +7,9 @@
 // named after the executable and lives in the user's configuration folder
 // (~/.config/brevanto.ini on Linux, unless XDG_CONFIG_HOME says otherwise).
 
-// The INI file in use.
+// The INI file in use, looked up anew on every call (so a test that points XDG_CONFIG_HOME at
+// a folder of its own gets a fresh file).
 QString ProfileFilePath();
-// Points the profile at another file (tests give each case its own); an empty path restores
-// the usual one.
-void SetProfileFilePath(const QString& path);
 
 // The value when the key is absent: the home directory with a trailing separator on Linux.
 QString DefaultLastDirectory();

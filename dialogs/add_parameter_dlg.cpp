@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "dialogs/data_exchange.h"
+#include "dialog_framework/data_exchange.h"
 #include "params/mass_range.h"
 #include "res/add_parameter_dialog_template.h"
 

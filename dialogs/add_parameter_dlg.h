@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "dialogs/template_dialog.h"
+#include "dialog_framework/template_dialog.h"
 
 class CMassRange;
 class QLineEdit;

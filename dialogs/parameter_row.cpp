@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "dialogs/number_text.h"
+#include "dialog_framework/number_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/template_dialog.h"
+#include "dialog_framework/template_dialog.h"
 
 class CMassRange;
 class CMassRangeList;

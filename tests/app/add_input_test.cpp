@@ -191,6 +191,9 @@ class AddInputTest : public QObject {
     // The last directory lives in the profile file, read anew on every click: a value written
     // there between two clicks is where the next dialog starts.
     void lastDirectoryIsReadAnewFromTheProfile() {
+        // The real profile location, which follows XDG_CONFIG_HOME to this test's own folder.
+        QCOMPARE(ProfileFilePath(),
+                 scope->PathIn(QCoreApplication::applicationName() + QStringLiteral(".ini")));
         QCOMPARE(ReadLastDirectory(), DefaultLastDirectory());
         QVERIFY(DefaultLastDirectory().endsWith(QLatin1Char('/')));
         CFilterDlg dialog;

@@ -14,38 +14,24 @@
 #include "app/filter_dlg.h"
 #include "app/left_control_key.h"
 #include "app/list_file_dialog.h"
-#include "app/profile.h"
 #include "app/progress_dlg.h"
 #include "rawio/raw_api.h"
 #include "rawsynth/synth_acquisition.h"
 #include "res/resource_ids.h"
 #include "res/template_builder.h"
 
-AppMessageCapture::AppMessageCapture()
-    : previous(SetAppMessageHandler([this](QMessageBox& box) {
-          messages.append({box.icon(), box.windowTitle(), box.text(), box.detailedText(),
-                           box.parent() != nullptr, box.windowModality() == Qt::ApplicationModal,
-                           box.standardButtons()});
-      })) {}
-
-AppMessageCapture::~AppMessageCapture() {
-    SetAppMessageHandler(std::move(previous));
-}
-
-QStringList AppMessageCapture::Texts() const {
-    QStringList texts;
-    for (const ShownMessage& message : messages) {
-        texts.append(message.text);
-    }
-    return texts;
-}
-
-AppTestScope::AppTestScope() {
-    SetProfileFilePath(folder.filePath(QStringLiteral("brevanto.ini")));
+AppTestScope::AppTestScope()
+    : previousConfigHome(qgetenv("XDG_CONFIG_HOME")),
+      hadConfigHome(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
 }
 
 AppTestScope::~AppTestScope() {
-    SetProfileFilePath(QString());
+    if (hadConfigHome) {
+        qputenv("XDG_CONFIG_HOME", previousConfigHome);
+    } else {
+        qunsetenv("XDG_CONFIG_HOME");
+    }
     SetLeftControlProbe({});
     SetListFileChooser({});
     SetRawFileChooser({});

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
-#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_message.h"
 #include "dialog_test_support.h"
 
 class CFilterDlg;
@@ -19,36 +18,10 @@ class QTreeWidget;
 
 // Helpers for driving the main dialog as a user would, on the offscreen platform.
 
-// What a message box would have shown.
-struct ShownMessage {
-    QMessageBox::Icon icon;
-    QString caption;
-    QString text;
-    QString detailedText;
-    bool hasOwner;
-    bool modal;  // to the whole program
-    QMessageBox::StandardButtons buttons;
-};
-
-// Takes the place of the program's message boxes for its lifetime and records each one.
-class AppMessageCapture {
-  public:
-    AppMessageCapture();
-    ~AppMessageCapture();
-    AppMessageCapture(const AppMessageCapture&) = delete;
-    AppMessageCapture& operator=(const AppMessageCapture&) = delete;
-
-    const QList<ShownMessage>& Messages() const { return messages; }
-    QStringList Texts() const;
-
-  private:
-    QList<ShownMessage> messages;
-    AppMessageHandler previous;
-};
-
-// One test's surroundings: a fresh profile file, the program's messages captured, and every
-// seam back to the real thing at the end. Begin in init(), End in cleanup(), which also fails
-// the test when a window outlived it.
+// One test's surroundings: a fresh profile file (the real one, in a configuration folder of
+// the test's own through XDG_CONFIG_HOME), the program's messages captured, and every seam back
+// to the real thing at the end. Begin in init(), End in cleanup(), which also fails the test
+// when a window outlived it.
 class AppTestScope {
   public:
     AppTestScope();
@@ -58,11 +31,13 @@ class AppTestScope {
 
     const QTemporaryDir& Folder() const { return folder; }
     QString PathIn(const QString& name) const { return folder.filePath(name); }
-    AppMessageCapture& Messages() { return capture; }
+    MessageCapture& Messages() { return capture; }
 
   private:
     QTemporaryDir folder;
-    AppMessageCapture capture;
+    MessageCapture capture;
+    QByteArray previousConfigHome;
+    bool hadConfigHome;
 };
 
 // The main dialog's widgets by the names a test uses.

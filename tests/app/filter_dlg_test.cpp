@@ -211,7 +211,7 @@ class FilterDlgTest : public QObject {
     }
     void dropWarningsAreAnsweredOneByOne() {
         QFETCH(int, key);
-        const AppMessageHandler capture = SetAppMessageHandler({});
+        const MessageBoxHandler capture = SetMessageBoxHandler({});
         CFilterDlg dialog;
         ShowAndWait(dialog);
         QStringList seen;
@@ -242,7 +242,7 @@ class FilterDlgTest : public QObject {
         };
         QTimer::singleShot(0, answer);
         DropPaths(dialog, {"/d/a.raw", "/d/b.txt", "/d/c.raw", "/d/e.doc", "/d/f.RAW"});
-        SetAppMessageHandler(capture);
+        SetMessageBoxHandler(capture);
         QCOMPARE(faults, QStringList());
         QCOMPARE(seen.size(), qsizetype{2});
         QCOMPARE(ListTexts(dialog), (QStringList{"/d/f.RAW", "/d/c.raw", "/d/a.raw"}));

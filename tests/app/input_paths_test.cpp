@@ -26,7 +26,12 @@ class InputPathsTest : public QObject {
     void joinTopToBottom() {
         QFETCH(QStringList, items);
         QFETCH(QString, joined);
-        QCOMPARE(FromNativePath(JoinInputPaths(items)), joined);
+        // Each item as the dialog hands it to the run: its bytes in the file system's encoding.
+        std::vector<std::string> native;
+        for (const QString& item : items) {
+            native.push_back(ToNativePath(item));
+        }
+        QCOMPARE(FromNativePath(JoinNativePaths(native)), joined);
     }
 
     void rawExtension_data() {

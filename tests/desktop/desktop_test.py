@@ -159,7 +159,10 @@ class Brevanto:
 
     # -- what a user does ---------------------------------------------------------------------
 
-    def add_rule(self, fields, picture=None):
+    def add_rule(self, fields, picture=None, refuse_first=False):
+        """Edit... -> Add... -> the fields -> Return -> OK. With `refuse_first`, OK on a function
+        out of range first: its warning, under the program's name, is in front of Add
+        Parameters with the focus, and the Return that answers it reaches nothing behind it."""
         s = self.session
         click_control(s, self.main, MAIN, MAIN_EDIT)
         parameters = s.wait_window("^Edit Parameters$")
@@ -169,6 +172,8 @@ class Brevanto:
         add = s.wait_window("^Add Parameters$")
         expect_in_front(s, add, parameters)
         check_decorations(s, add)
+        if refuse_first:
+            self.refuse_field(add)
         # The function field has the focus; Tab goes through the fields in template order.
         for i, field in enumerate(fields):
             s.key(add, "ctrl+a")
@@ -185,6 +190,25 @@ class Brevanto:
         click_control(s, parameters, PARAMETERS, PARAMETERS_OK)
         s.wait_gone(parameters)
         s.wait_active(self.main)
+
+    def refuse_field(self, add):
+        s = self.session
+        s.key(add, "ctrl+a")
+        s.type_text(add, "1001")
+        s.key(add, "Return")
+        # The main dialog has the same caption; the box is the other window of that name.
+        wait_until("the warning box", lambda: set(s.windows_named(MAIN_TITLE)) - {self.main},
+                   timeout=15)
+        boxes = list(set(s.windows_named(MAIN_TITLE)) - {self.main})
+        check(len(boxes) == 1, "%d warning boxes" % len(boxes))
+        box = boxes[0]
+        expect_in_front(s, box, add)
+        s.key(box, "Return")
+        s.wait_gone(box)
+        s.wait_active(add)
+        time.sleep(0.3)
+        check(add.alive(), "the Return that answered the warning closed Add Parameters")
+        check(set(s.windows_named(MAIN_TITLE)) == {self.main}, "a second warning")
 
     def add_list_file(self, list_path):
         """Add... with the left Control key held: the list-file dialog, the path typed."""
@@ -357,9 +381,10 @@ def wait_progress_and_finish(s, app, outputs, picture):
 
 
 def scenario_rules_list_file_and_run(session, app):
-    """A rule typed through Edit... and Add Parameters, inputs from a list file of relative
-    lines (Add... with the left Control key), a full run with its progress window in front, and
-    the "Finished" box answered by Return without a second run."""
+    """A rule typed through Edit... and Add Parameters after a refused field's warning answered
+    by Return, inputs from a list file of relative lines (Add... with the left Control key), a
+    full run with its progress window in front, and the "Finished" box answered by Return
+    without a second run."""
     s = session
     inputs = [app.synth(name, functions=6, scans=200, peaks=2000)
               for name in ("first.raw", "second.raw", "third.raw")]
@@ -368,7 +393,7 @@ def scenario_rules_list_file_and_run(session, app):
     with open(list_file, "w") as f:
         f.write("first.raw\nsecond.raw\nthird.raw\n" * 8)
     app.start()
-    app.add_rule(RULE, picture="desktop-rule")
+    app.add_rule(RULE, picture="desktop-rule", refuse_first=True)
     app.add_list_file(list_file)
     s.picture("desktop-main-with-inputs")
     app.expect_last_directory(app.data + "/")

@@ -1,15 +1,17 @@
-#include "dialogs/data_exchange.h"
+#include "dialog_framework/data_exchange.h"
 
 #include <QLineEdit>
 #include <QWidget>
 #include <optional>
 
-#include "dialogs/message_box.h"
-#include "dialogs/number_text.h"
+#include "dialog_framework/message_box.h"
+#include "dialog_framework/number_text.h"
 
 void DataExchange::Fail(QLineEdit* control, const QString& message) {
     failed = true;
-    ShowWarningMessage(control->window(), message);
+    // Under the program's name as its main dialog spells it, not the executable's.
+    ShowMessageBox({QMessageBox::Warning, QStringLiteral("Brevanto"), message, QString()},
+                   control->window());
     control->setFocus(Qt::OtherFocusReason);
     control->selectAll();
 }

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <optional>
 
+#include "dialog_framework/number_text.h"
 #include "dialog_test_support.h"
-#include "dialogs/number_text.h"
 
 Q_DECLARE_METATYPE(std::optional<std::int64_t>)
 Q_DECLARE_METATYPE(std::optional<double>)

@@ -1,9 +1,9 @@
-#include "dialogs/template_dialog.h"
+#include "dialog_framework/template_dialog.h"
 
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "dialogs/data_exchange.h"
+#include "dialog_framework/data_exchange.h"
 #include "res/resource_ids.h"
 
 TemplateDialog::TemplateDialog(QWidget* parent, const DialogTemplate& dialogTemplate)

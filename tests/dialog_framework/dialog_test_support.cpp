@@ -30,11 +30,22 @@ void WhileModal(std::function<void(QDialog& dialog)> body) {
 }
 
 MessageCapture::MessageCapture()
-    : previous(SetMessageBoxHandler(
-          [this](const MessageBoxRequest& request) { texts.append(request.text); })) {}
+    : previous(SetMessageBoxHandler([this](QMessageBox& box) {
+          messages.append({box.icon(), box.windowTitle(), box.text(), box.detailedText(),
+                           box.parent() != nullptr, box.windowModality() == Qt::ApplicationModal,
+                           box.standardButtons()});
+      })) {}
 
 MessageCapture::~MessageCapture() {
     SetMessageBoxHandler(std::move(previous));
+}
+
+QStringList MessageCapture::Texts() const {
+    QStringList texts;
+    for (const ShownMessage& message : messages) {
+        texts.append(message.text);
+    }
+    return texts;
 }
 
 void TypeInto(QLineEdit* edit, const QString& text) {

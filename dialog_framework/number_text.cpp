@@ -1,4 +1,4 @@
-#include "dialogs/number_text.h"
+#include "dialog_framework/number_text.h"
 
 #include <locale.h>
 #include <clocale>

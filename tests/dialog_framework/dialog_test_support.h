@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QList>
+#include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QtTest>
 #include <functional>
 
-#include "dialogs/message_box.h"
+#include "dialog_framework/message_box.h"
 
 class QApplication;
 class QDialog;
@@ -20,7 +22,18 @@ class QWidget;
 // the dialog is closed, so that a broken test cannot hang.
 void WhileModal(std::function<void(QDialog& dialog)> body);
 
-// Replaces the message box for its lifetime and records every message instead.
+// What a message box would have shown.
+struct ShownMessage {
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+    QString detailedText;
+    bool hasOwner;
+    bool modal;  // to the whole program
+    QMessageBox::StandardButtons buttons;
+};
+
+// Takes the place of every message box for its lifetime and records each one instead.
 class MessageCapture {
   public:
     MessageCapture();
@@ -28,11 +41,12 @@ class MessageCapture {
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
 
-    const QList<QString>& Texts() const { return texts; }
-    void Clear() { texts.clear(); }
+    const QList<ShownMessage>& Messages() const { return messages; }
+    QStringList Texts() const;
+    void Clear() { messages.clear(); }
 
   private:
-    QList<QString> texts;
+    QList<ShownMessage> messages;
     MessageBoxHandler previous;
 };
 

@@ -1,4 +1,4 @@
-#include "app/app_message.h"
+#include "dialog_framework/message_box.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -6,8 +6,8 @@
 
 namespace {
 
-AppMessageHandler& CurrentHandler() {
-    static AppMessageHandler handler;
+MessageBoxHandler& CurrentHandler() {
+    static MessageBoxHandler handler;
     return handler;
 }
 
@@ -20,13 +20,13 @@ QWidget* DefaultOwner() {
 
 }  // namespace
 
-std::unique_ptr<QMessageBox> MakeAppMessageBox(const AppMessage& message, QWidget* owner) {
-    auto box = std::make_unique<QMessageBox>(message.icon, message.caption, message.text,
+std::unique_ptr<QMessageBox> MakeMessageBox(const MessageBoxRequest& request, QWidget* owner) {
+    auto box = std::make_unique<QMessageBox>(request.icon, request.caption, request.text,
                                              QMessageBox::Ok, owner);
-    box->setObjectName(QStringLiteral("appMessageBox"));
+    box->setObjectName(QStringLiteral("messageBox"));
     box->setWindowModality(Qt::ApplicationModal);
-    if (!message.detailedText.isEmpty()) {
-        box->setDetailedText(message.detailedText);
+    if (!request.detailedText.isEmpty()) {
+        box->setDetailedText(request.detailedText);
     }
     // The one button answers Return and Escape alike.
     box->setDefaultButton(QMessageBox::Ok);
@@ -34,9 +34,9 @@ std::unique_ptr<QMessageBox> MakeAppMessageBox(const AppMessage& message, QWidge
     return box;
 }
 
-void ShowAppMessage(const AppMessage& message, QWidget* owner) {
+void ShowMessageBox(const MessageBoxRequest& request, QWidget* owner) {
     const std::unique_ptr<QMessageBox> box =
-        MakeAppMessageBox(message, owner != nullptr ? owner : DefaultOwner());
+        MakeMessageBox(request, owner != nullptr ? owner : DefaultOwner());
     if (CurrentHandler()) {
         CurrentHandler()(*box);
         return;
@@ -51,6 +51,6 @@ void ShowAppMessage(const AppMessage& message, QWidget* owner) {
     shown->exec();
 }
 
-AppMessageHandler SetAppMessageHandler(AppMessageHandler handler) {
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return std::exchange(CurrentHandler(), std::move(handler));
 }
