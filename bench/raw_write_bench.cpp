@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "rawio/crc32c.h"
 #include "rawio/raw_api.h"
+
+#include "crc32c.h"
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include "rawsynth/synth_records.h"
 #include "rawsynth/synth_scan.h"
 
+namespace rawsynth {
+
 namespace {
 
 // Names the step that failed; built only on failure, so the scan loop formats nothing.
@@ -200,3 +202,5 @@ RawStatus SynthesizeAcquisition(const std::string& path, const SynthOptions& opt
     }
     return kRawOk;
 }
+
+}  // namespace rawsynth

@@ -5,6 +5,8 @@
 #include "rawio/raw_api.h"
 #include "rawsynth/synth_options.h"
 
+namespace rawsynth {
+
 // Writes a deterministic synthetic acquisition to `path` through the library's create
 // operations: the same options give the same bytes in every file of the directory.
 //
@@ -19,3 +21,5 @@
 // failed (e.g. "RawCreateScansEx for function 2, scan 7").
 RawStatus SynthesizeAcquisition(const std::string& path, const SynthOptions& options,
                                 std::string* failedStep = nullptr);
+
+}  // namespace rawsynth

@@ -6,6 +6,8 @@
 
 #include "rawsynth/synth_random.h"
 
+namespace rawsynth {
+
 namespace {
 constexpr std::uint64_t kCompanionPart = 9;
 }
@@ -46,3 +48,5 @@ bool WriteSynthCompanions(const std::string& directory, std::uint64_t seed, std:
     }
     return true;
 }
+
+}  // namespace rawsynth

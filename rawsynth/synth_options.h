@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace rawsynth {
+
 // What `brevanto-raw synth` makes. The same options always give the same bytes.
 struct SynthOptions {
     std::uint32_t functions = 2;  // 0..65535
@@ -15,3 +17,5 @@ struct SynthOptions {
     bool extendedExperiment = true;     // one extended-experiment record per function
     std::uint32_t companions = 0;       // plain files written next to the library's files
 };
+
+}  // namespace rawsynth

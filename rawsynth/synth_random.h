@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace rawsynth {
+
 // SplitMix64: tiny, fast and good enough for test data; fixed by definition, so the data it
 // drives is the same on every platform and compiler.
 class SynthRandom {
@@ -25,9 +27,8 @@ class SynthRandom {
 
     std::uint32_t Next32() { return static_cast<std::uint32_t>(Next() >> 32); }
 
-    // Uniform in [0, 1) with 53 random bits.
-    double NextUnit() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
-
   private:
     std::uint64_t state_;
 };
+
+}  // namespace rawsynth

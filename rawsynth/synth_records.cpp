@@ -9,6 +9,8 @@
 #include "rawio/record_fields.h"
 #include "rawsynth/synth_random.h"
 
+namespace rawsynth {
+
 namespace {
 
 enum SynthPart : std::uint64_t {
@@ -135,3 +137,5 @@ void FillSynthHistory(std::uint64_t seed, std::uint32_t records,
         PutText(processRecords, std::size_t{i} * kProcessRecordSize, sizeof label, label);
     }
 }
+
+}  // namespace rawsynth

@@ -7,6 +7,8 @@
 #include "rawsynth/synth_options.h"
 #include "rawsynth/synth_scan.h"
 
+namespace rawsynth {
+
 // The fixed-size records of a synthetic acquisition. Opaque bytes are filled from the seed so
 // that a copy that loses or shifts a byte shows; named fields hold meaningful values.
 
@@ -34,3 +36,5 @@ void FillSynthChannel(std::uint64_t seed, std::uint32_t channel, std::uint32_t p
 void FillSynthHistory(std::uint64_t seed, std::uint32_t records,
                       std::span<std::uint8_t> processInfo,
                       std::vector<std::uint8_t>& processRecords);
+
+}  // namespace rawsynth

@@ -5,6 +5,8 @@
 
 #include "rawsynth/synth_random.h"
 
+namespace rawsynth {
+
 namespace {
 
 constexpr std::uint64_t kScanPart = 1;
@@ -86,3 +88,5 @@ void GenerateSynthScan(const SynthOptions& options, std::uint32_t function, std:
     }
     SortNearlySorted(out.masses);
 }
+
+}  // namespace rawsynth

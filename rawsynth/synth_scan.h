@@ -6,6 +6,8 @@
 
 #include "rawsynth/synth_options.h"
 
+namespace rawsynth {
+
 // The peaks of one synthetic scan. The vectors keep their capacity from scan to scan, so a
 // whole acquisition is generated without an allocation per scan or per peak.
 struct SynthScan {
@@ -26,3 +28,5 @@ inline constexpr double kSynthDefectScatter = 0.06;
 // options' seed and peak count and on the two numbers.
 void GenerateSynthScan(const SynthOptions& options, std::uint32_t function, std::uint32_t scan,
                        SynthScan& out);
+
+}  // namespace rawsynth

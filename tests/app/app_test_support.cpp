@@ -102,13 +102,13 @@ void AddRuleThroughDialogs(QWidget& dialog, const QStringList& fields) {
 }
 
 void MakeAcquisition(const QString& path, unsigned functions) {
-    SynthOptions options;
+    rawsynth::SynthOptions options;
     options.functions = functions;
     options.scans = 4;
     options.peaks = 40;
     std::string failed;
     const RawStatus status =
-        SynthesizeAcquisition(QFile::encodeName(path).toStdString(), options, &failed);
+        rawsynth::SynthesizeAcquisition(QFile::encodeName(path).toStdString(), options, &failed);
     QVERIFY2(status == kRawOk, failed.c_str());
 }
 

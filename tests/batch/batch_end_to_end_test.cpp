@@ -47,7 +47,7 @@ class BatchEndToEnd : public ::testing::Test {
     void TearDown() override { fs::remove_all(root); }
 
     std::string Synth(const std::string& name, std::uint64_t seed) {
-        SynthOptions options;
+        rawsynth::SynthOptions options;
         options.functions = 3;
         options.scans = 12;
         options.peaks = 300;
@@ -57,7 +57,7 @@ class BatchEndToEnd : public ::testing::Test {
         options.historyRecords = 2;
         options.companions = 2;
         const std::string path = (root / name).string();
-        EXPECT_EQ(SynthesizeAcquisition(path, options), kRawOk) << path;
+        EXPECT_EQ(rawsynth::SynthesizeAcquisition(path, options), kRawOk) << path;
         return path;
     }
 

@@ -52,11 +52,12 @@ class MixedRun : public ::testing::Test {
         fs::remove_all(root);
         for (const char* side : {"job", "batch"}) {
             fs::create_directories(root / side);
-            SynthOptions options;
+            rawsynth::SynthOptions options;
             options.functions = 2;
             options.scans = 6;
             options.peaks = 200;
-            ASSERT_EQ(SynthesizeAcquisition((root / side / "run.raw").string(), options), kRawOk);
+            ASSERT_EQ(rawsynth::SynthesizeAcquisition((root / side / "run.raw").string(), options),
+                      kRawOk);
             fs::copy_file(data / "tiny.pwiz.1.1.mzML", root / side / "tiny.mzML");
             fs::copy_file(data / "example.mzML.gz", root / side / "example.mzML.gz");
             fs::copy_file(data / "dummyiTRAQ.mzXML", root / side / "itraq.mzXML");

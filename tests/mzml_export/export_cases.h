@@ -14,13 +14,13 @@
 // document holds (statistics or not, empty scans, no scans at all, peak bytes all zero).
 struct ExportCase {
     const char* name;
-    SynthOptions options;
+    rawsynth::SynthOptions options;
 };
 
 inline std::vector<ExportCase> ExportCases() {
     auto options = [](std::uint32_t functions, std::uint32_t scans, std::uint32_t peaks,
                       bool statistics) {
-        SynthOptions o;
+        rawsynth::SynthOptions o;
         o.functions = functions;
         o.scans = scans;
         o.peaks = peaks;

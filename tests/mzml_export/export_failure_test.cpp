@@ -25,8 +25,8 @@ void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-SynthOptions SmallAcquisition() {
-    SynthOptions options;
+rawsynth::SynthOptions SmallAcquisition() {
+    rawsynth::SynthOptions options;
     options.functions = 2;
     options.scans = 3;
     options.peaks = 10;
@@ -34,8 +34,8 @@ SynthOptions SmallAcquisition() {
 }
 
 // An output that is a few hundred kilobytes of text.
-SynthOptions LargerAcquisition() {
-    SynthOptions options;
+rawsynth::SynthOptions LargerAcquisition() {
+    rawsynth::SynthOptions options;
     options.functions = 2;
     options.scans = 40;
     options.peaks = 500;
@@ -50,7 +50,7 @@ struct RefusalCase {
 
 TEST(ExportFailureTest, RefusalsNameTheFileAndLeaveEverythingAsItWas) {
     const auto synth = [](const std::string& path) {
-        EXPECT_EQ(SynthesizeAcquisition(path, SmallAcquisition()), kRawOk);
+        EXPECT_EQ(rawsynth::SynthesizeAcquisition(path, SmallAcquisition()), kRawOk);
     };
     const RefusalCase cases[] = {
         {"missing input",
@@ -99,7 +99,7 @@ TEST(ExportFailureTest, RefusalsNameTheFileAndLeaveEverythingAsItWas) {
 TEST(ExportFailureTest, DamagedScansNameTheInputAndLeaveNoOutput) {
     ScratchDir scratch;
     const std::string input = scratch.Path("in.raw");
-    ASSERT_EQ(SynthesizeAcquisition(input, SmallAcquisition()), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(input, SmallAcquisition()), kRawOk);
     bool damaged = false;
     for (const auto& entry : fs::directory_iterator(input)) {
         const std::string name = entry.path().filename().string();
@@ -142,9 +142,9 @@ TEST(ExportFailureTest, WritesCutAnywhereGiveTheSystemsReason) {
     ScratchDir scratch;
     const std::string input = scratch.Path("in.raw");
     const std::string output = scratch.Path("out.mzML");
-    SynthOptions options = LargerAcquisition();
+    rawsynth::SynthOptions options = LargerAcquisition();
     options.scans = 120;  // more than two of the sink's 1 MiB buffers
-    ASSERT_EQ(SynthesizeAcquisition(input, options), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(input, options), kRawOk);
     std::string error;
     ASSERT_TRUE(ExportMzml(input, output, error)) << error;
     const auto size = static_cast<rlim_t>(fs::file_size(output));
@@ -169,7 +169,7 @@ TEST(ExportFailureTest, FullDiskGivesTheSystemsReason) {
     ScratchDir scratch;
     const std::string input = scratch.Path("in.raw");
     const std::string disk = scratch.Path("disk");
-    ASSERT_EQ(SynthesizeAcquisition(input, LargerAcquisition()), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(input, LargerAcquisition()), kRawOk);
     fs::create_directory(disk);
     if (::geteuid() != 0 || ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=128k") != 0) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";

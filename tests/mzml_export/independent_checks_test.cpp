@@ -12,7 +12,7 @@ class IndependentChecksTest : public testing::TestWithParam<ExportCase> {
     void SetUp() override {
         const std::string input = scratch_.Path("acquisition.raw");
         output_ = scratch_.Path("acquisition.mzML");
-        ASSERT_EQ(SynthesizeAcquisition(input, GetParam().options), kRawOk);
+        ASSERT_EQ(rawsynth::SynthesizeAcquisition(input, GetParam().options), kRawOk);
         std::string error;
         ASSERT_TRUE(ExportMzml(input, output_, error)) << error;
     }
@@ -34,7 +34,7 @@ TEST_P(IndependentChecksTest, OpenMsCountsTheSpectraAndPeaks) {
     if (!counts) {
         GTEST_SKIP() << "OpenMS FileInfo is not installed";
     }
-    const SynthOptions& o = GetParam().options;
+    const rawsynth::SynthOptions& o = GetParam().options;
     EXPECT_EQ(counts->spectra, static_cast<long>(o.functions * o.scans)) << counts->output;
     EXPECT_EQ(counts->peaks, static_cast<long>(o.functions * o.scans * o.peaks)) << counts->output;
 }

@@ -24,10 +24,11 @@ std::string Sha1Hex(std::string_view bytes) {
 }
 
 // The scan header as the synthesizer gave it to the library, little-endian words.
-std::string SynthHeaderHex(const SynthOptions& options, std::int32_t function, std::int32_t scan) {
-    SynthScan synth;
-    GenerateSynthScan(options, static_cast<std::uint32_t>(function),
-                      static_cast<std::uint32_t>(scan), synth);
+std::string SynthHeaderHex(const rawsynth::SynthOptions& options, std::int32_t function,
+                           std::int32_t scan) {
+    rawsynth::SynthScan synth;
+    rawsynth::GenerateSynthScan(options, static_cast<std::uint32_t>(function),
+                                static_cast<std::uint32_t>(scan), synth);
     Bytes header;
     for (const std::uint32_t word : synth.header) {
         for (int i = 0; i < 4; ++i)
@@ -42,7 +43,8 @@ class RawExportTest : public testing::TestWithParam<ExportCase> {
         input_ = scratch_.Path("acquisition.raw");
         output_ = scratch_.Path("acquisition.mzML");
         std::string failed;
-        ASSERT_EQ(SynthesizeAcquisition(input_, GetParam().options, &failed), kRawOk) << failed;
+        ASSERT_EQ(rawsynth::SynthesizeAcquisition(input_, GetParam().options, &failed), kRawOk)
+            << failed;
         std::string error;
         ASSERT_TRUE(ExportMzml(input_, output_, error)) << error;
         EXPECT_EQ(error, "");

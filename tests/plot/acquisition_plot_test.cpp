@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "mzml/open_format_filter.h"
+#include "rawsynth/synth_acquisition.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/raw/raw_read_file.h"
-#include "rawsynth/synth_acquisition.h"
 
 namespace {
 
@@ -39,11 +39,11 @@ PlotRequest Request(const std::string& path, std::int32_t function, const CMassR
 TEST(AcquisitionPlot, ARawDataFileSplitsAsTheFilterDoes) {
     ScratchDir dir;
     const std::string path = dir.Path("a.raw");
-    SynthOptions synth;
+    rawsynth::SynthOptions synth;
     synth.functions = 2;
     synth.scans = 20;
     synth.peaks = 300;
-    ASSERT_EQ(SynthesizeAcquisition(path, synth), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(path, synth), kRawOk);
     CMassRangeList rules = SampleRules();
     rules.AddEntry(MakeMassRange(2, 0, 100000, 0.3, 50, 50));
 
@@ -111,11 +111,11 @@ TEST(AcquisitionPlot, AnOpenFormatFileSplitsAsItsFilteredCopyCounts) {
 TEST(AcquisitionPlot, FailuresNameTheFileAndWhatWentWrong) {
     ScratchDir dir;
     const std::string raw = dir.Path("a.raw");
-    SynthOptions synth;
+    rawsynth::SynthOptions synth;
     synth.functions = 2;
     synth.scans = 2;
     synth.peaks = 10;
-    ASSERT_EQ(SynthesizeAcquisition(raw, synth), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(raw, synth), kRawOk);
     WriteFile(dir.Path("notes.txt"), "not a spectrum\n");
     WriteFile(dir.Path("cut.mzML"), "<?xml version=\"1.0\"?>\n<mzML><run><spectrumList>");
     std::filesystem::create_directory(dir.Path("empty.raw"));
@@ -153,11 +153,11 @@ TEST(AcquisitionPlot, FailuresNameTheFileAndWhatWentWrong) {
 TEST(AcquisitionPlot, TheSummaryGivesTheFileTheFunctionAndTheCounts) {
     ScratchDir dir;
     const std::string raw = dir.Path("sample.raw");
-    SynthOptions synth;
+    rawsynth::SynthOptions synth;
     synth.functions = 1;
     synth.scans = 1;
     synth.peaks = 1500;
-    ASSERT_EQ(SynthesizeAcquisition(raw, synth), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(raw, synth), kRawOk);
     AcquisitionPlot plot;
     std::string error;
     ASSERT_TRUE(BinAcquisition(Request(raw + "/", 1, CMassRangeList{}), plot, error)) << error;

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "rawsynth/synth_acquisition.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/tools/tool_runner.h"
-#include "rawsynth/synth_acquisition.h"
 
 namespace {
 
@@ -47,11 +47,11 @@ TEST(PlotTool, VersionHelpAndUsageErrors) {
 TEST(PlotTool, DrawsARawDataFileAndSaysWhatItDrew) {
     ScratchDir dir;
     const std::string raw = dir.Path("run.raw");
-    SynthOptions synth;
+    rawsynth::SynthOptions synth;
     synth.functions = 2;
     synth.scans = 5;
     synth.peaks = 200;
-    ASSERT_EQ(SynthesizeAcquisition(raw, synth), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(raw, synth), kRawOk);
     WriteFile(dir.Path("rules.txt"), "# sample\n2:100:900:0.3:50:50\n");
     const std::string png = dir.Path("run.png");
     const ToolResult r = RunTool({raw, "--function", "2", "--rules", dir.Path("rules.txt"),
@@ -78,11 +78,11 @@ TEST(PlotTool, DrawsARawDataFileAndSaysWhatItDrew) {
 TEST(PlotTool, AnInputThatFailsExitsWithOneNamingIt) {
     ScratchDir dir;
     const std::string raw = dir.Path("run.raw");
-    SynthOptions synth;
+    rawsynth::SynthOptions synth;
     synth.functions = 1;
     synth.scans = 1;
     synth.peaks = 5;
-    ASSERT_EQ(SynthesizeAcquisition(raw, synth), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(raw, synth), kRawOk);
     const struct {
         std::vector<std::string> args;
         std::string says;

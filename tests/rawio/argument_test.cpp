@@ -5,7 +5,10 @@
 #include <functional>
 
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -13,19 +16,20 @@ using rawtest::Bytes;
 
 // An open reader over a small acquisition with function 1 initialised.
 class ReadArgumentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        rawtest::SynthOptions options;
+        rawtest::AcquisitionShape options;
         options.functions = 2;
         options.scansPerFunction = 3;
-        ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", rawtest::MakeAcquisition(options)), kRawOk);
+        ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", rawtest::MakeAcquisition(options)),
+                  kRawOk);
         ASSERT_EQ(RawReadOpen((dir / "a.raw").c_str(), &r), kRawOk);
         ASSERT_EQ(RawReadFuncInit(r, 1, 0, 0, record.data(), block.data()), kRawOk);
         ASSERT_EQ(RawReadGetStatsFile(r, 1, 0, statsFile), kRawOk);
     }
     void TearDown() override { RawReadClose(r); }
 
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     RawHandle r = 0;
     Bytes headerRecord = Bytes(kHeaderRecordSize);
     Bytes block = Bytes(kHeaderBlockSize);
@@ -47,56 +51,116 @@ TEST_F(ReadArgumentTest, EachBadArgumentHasItsStatus) {
         std::function<RawStatus()> call;
         RawStatus expected;
     } cases[] = {
-        {"header: null record", [&] { return RawReadHeader(r, nullptr, block.data(), &count, nullptr); }, kRawBadArgument},
-        {"header: null count", [&] { return RawReadHeader(r, headerRecord.data(), block.data(), nullptr, nullptr); }, kRawBadArgument},
-        {"func info: function 0", [&] { return RawReadFuncInfo(r, 0, record.data(), nullptr); }, kRawBadArgument},
-        {"func info: function 3 of 2", [&] { return RawReadFuncInfo(r, 3, record.data(), nullptr); }, kRawBadArgument},
-        {"func info: null record", [&] { return RawReadFuncInfo(r, 1, nullptr, nullptr); }, kRawBadArgument},
-        {"func init: zero1 = 1", [&] { return RawReadFuncInit(r, 1, 1, 0, record.data(), block.data()); }, kRawBadArgument},
-        {"func init: zero2 = 1", [&] { return RawReadFuncInit(r, 1, 0, 1, record.data(), block.data()); }, kRawBadArgument},
-        {"func init: null block", [&] { return RawReadFuncInit(r, 1, 0, 0, record.data(), nullptr); }, kRawBadArgument},
+        {"header: null record",
+         [&] { return RawReadHeader(r, nullptr, block.data(), &count, nullptr); }, kRawBadArgument},
+        {"header: null count",
+         [&] { return RawReadHeader(r, headerRecord.data(), block.data(), nullptr, nullptr); },
+         kRawBadArgument},
+        {"func info: function 0", [&] { return RawReadFuncInfo(r, 0, record.data(), nullptr); },
+         kRawBadArgument},
+        {"func info: function 3 of 2",
+         [&] { return RawReadFuncInfo(r, 3, record.data(), nullptr); }, kRawBadArgument},
+        {"func info: null record", [&] { return RawReadFuncInfo(r, 1, nullptr, nullptr); },
+         kRawBadArgument},
+        {"func init: zero1 = 1",
+         [&] { return RawReadFuncInit(r, 1, 1, 0, record.data(), block.data()); }, kRawBadArgument},
+        {"func init: zero2 = 1",
+         [&] { return RawReadFuncInit(r, 1, 0, 1, record.data(), block.data()); }, kRawBadArgument},
+        {"func init: null block",
+         [&] { return RawReadFuncInit(r, 1, 0, 0, record.data(), nullptr); }, kRawBadArgument},
         {"func end: not initialised", [&] { return RawReadFuncEnd(r, 2, 0); }, kRawOutOfOrder},
         {"func end: zero = 1", [&] { return RawReadFuncEnd(r, 1, 1); }, kRawBadArgument},
-        {"spectrum: not initialised", [&] { return RawReadSpectrum(r, 2, 0, 1, 1, &zero, info, nullptr, nullptr, nullptr, 0); }, kRawOutOfOrder},
-        {"spectrum: scan 0", [&] { return RawReadSpectrum(r, 1, 0, 0, 1, &zero, info, nullptr, nullptr, nullptr, 0); }, kRawBadArgument},
-        {"spectrum: scan 4 of 3", [&] { return RawReadSpectrum(r, 1, 0, 4, 1, &zero, info, nullptr, nullptr, nullptr, 0); }, kRawBadArgument},
-        {"spectrum: one = 0", [&] { return RawReadSpectrum(r, 1, 0, 1, 0, &zero, info, nullptr, nullptr, nullptr, 0); }, kRawBadArgument},
-        {"spectrum: zero2 = 1", [&] { return RawReadSpectrum(r, 1, 0, 1, 1, &zero, info, nullptr, nullptr, nullptr, 1); }, kRawBadArgument},
-        {"spectrum: null capacity", [&] { return RawReadSpectrum(r, 1, 0, 1, 1, nullptr, info, nullptr, nullptr, nullptr, 0); }, kRawBadArgument},
-        {"spectrum: null scanInfo", [&] { return RawReadSpectrum(r, 1, 0, 1, 1, &zero, nullptr, nullptr, nullptr, nullptr, 0); }, kRawBadArgument},
-        {"spectrum: capacity without arrays", [&] { return RawReadSpectrum(r, 1, 0, 1, 1, &capacity, info, nullptr, nullptr, nullptr, 0); }, kRawBadArgument},
-        {"spectrum: one array missing", [&] { return RawReadSpectrum(r, 1, 0, 1, 1, &capacity, info, masses, intensities, nullptr, 0); }, kRawBadArgument},
-        {"stats file: function 9", [&] { return RawReadGetStatsFile(r, 9, 0, statsFile); }, kRawBadArgument},
-        {"stats file: null", [&] { return RawReadGetStatsFile(r, 1, 0, nullptr); }, kRawBadArgument},
-        {"stats entry: scan 0", [&] { return RawStatsReadEntry(statsFile, 0, buffer.data()); }, kRawBadArgument},
-        {"stats entry: scan 4 of 3", [&] { return RawStatsReadEntry(statsFile, 4, buffer.data()); }, kRawBadArgument},
-        {"stats entry: null token", [&] { return RawStatsReadEntry(nullptr, 1, buffer.data()); }, kRawBadArgument},
-        {"stats entry: null record", [&] { return RawStatsReadEntry(statsFile, 1, nullptr); }, kRawBadArgument},
+        {"spectrum: not initialised",
+         [&] { return RawReadSpectrum(r, 2, 0, 1, 1, &zero, info, nullptr, nullptr, nullptr, 0); },
+         kRawOutOfOrder},
+        {"spectrum: scan 0",
+         [&] { return RawReadSpectrum(r, 1, 0, 0, 1, &zero, info, nullptr, nullptr, nullptr, 0); },
+         kRawBadArgument},
+        {"spectrum: scan 4 of 3",
+         [&] { return RawReadSpectrum(r, 1, 0, 4, 1, &zero, info, nullptr, nullptr, nullptr, 0); },
+         kRawBadArgument},
+        {"spectrum: one = 0",
+         [&] { return RawReadSpectrum(r, 1, 0, 1, 0, &zero, info, nullptr, nullptr, nullptr, 0); },
+         kRawBadArgument},
+        {"spectrum: zero2 = 1",
+         [&] { return RawReadSpectrum(r, 1, 0, 1, 1, &zero, info, nullptr, nullptr, nullptr, 1); },
+         kRawBadArgument},
+        {"spectrum: null capacity",
+         [&] {
+             return RawReadSpectrum(r, 1, 0, 1, 1, nullptr, info, nullptr, nullptr, nullptr, 0);
+         },
+         kRawBadArgument},
+        {"spectrum: null scanInfo",
+         [&] {
+             return RawReadSpectrum(r, 1, 0, 1, 1, &zero, nullptr, nullptr, nullptr, nullptr, 0);
+         },
+         kRawBadArgument},
+        {"spectrum: capacity without arrays",
+         [&] {
+             return RawReadSpectrum(r, 1, 0, 1, 1, &capacity, info, nullptr, nullptr, nullptr, 0);
+         },
+         kRawBadArgument},
+        {"spectrum: one array missing",
+         [&] {
+             return RawReadSpectrum(r, 1, 0, 1, 1, &capacity, info, masses, intensities, nullptr,
+                                    0);
+         },
+         kRawBadArgument},
+        {"stats file: function 9", [&] { return RawReadGetStatsFile(r, 9, 0, statsFile); },
+         kRawBadArgument},
+        {"stats file: null", [&] { return RawReadGetStatsFile(r, 1, 0, nullptr); },
+         kRawBadArgument},
+        {"stats entry: scan 0", [&] { return RawStatsReadEntry(statsFile, 0, buffer.data()); },
+         kRawBadArgument},
+        {"stats entry: scan 4 of 3", [&] { return RawStatsReadEntry(statsFile, 4, buffer.data()); },
+         kRawBadArgument},
+        {"stats entry: null token", [&] { return RawStatsReadEntry(nullptr, 1, buffer.data()); },
+         kRawBadArgument},
+        {"stats entry: null record", [&] { return RawStatsReadEntry(statsFile, 1, nullptr); },
+         kRawBadArgument},
         {"ee: index 0", [&] { return RawEERead(r, 1, 0, 0, buffer.data()); }, kRawBadArgument},
         {"ee: index 2 of 1", [&] { return RawEERead(r, 1, 0, 2, buffer.data()); }, kRawBadArgument},
         {"ee: zero = 1", [&] { return RawEERead(r, 1, 1, 1, buffer.data()); }, kRawBadArgument},
-        {"analog info: channel -1", [&] { return RawReadAnalogInfo(r, -1, buffer.data()); }, kRawBadArgument},
-        {"analog info: channel 2 of 2", [&] { return RawReadAnalogInfo(r, 2, buffer.data()); }, kRawBadArgument},
+        {"analog info: channel -1", [&] { return RawReadAnalogInfo(r, -1, buffer.data()); },
+         kRawBadArgument},
+        {"analog info: channel 2 of 2", [&] { return RawReadAnalogInfo(r, 2, buffer.data()); },
+         kRawBadArgument},
         {"analog size: null", [&] { return RawReadAnalogSize(r, 0, nullptr); }, kRawBadArgument},
-        {"analog chrom: wrong point count", [&] { return RawReadAnalogChrom(r, 0, 1, 4, buffer.data(), buffer.data() + 64); }, kRawBadArgument},
-        {"analog chrom: one = 0", [&] { return RawReadAnalogChrom(r, 0, 0, 5, buffer.data(), buffer.data() + 64); }, kRawBadArgument},
-        {"analog chrom: null array", [&] { return RawReadAnalogChrom(r, 0, 1, 5, nullptr, buffer.data()); }, kRawBadArgument},
+        {"analog chrom: wrong point count",
+         [&] { return RawReadAnalogChrom(r, 0, 1, 4, buffer.data(), buffer.data() + 64); },
+         kRawBadArgument},
+        {"analog chrom: one = 0",
+         [&] { return RawReadAnalogChrom(r, 0, 0, 5, buffer.data(), buffer.data() + 64); },
+         kRawBadArgument},
+        {"analog chrom: null array",
+         [&] { return RawReadAnalogChrom(r, 0, 1, 5, nullptr, buffer.data()); }, kRawBadArgument},
         {"proc info: null", [&] { return RawReadProcInfo(r, nullptr, nullptr); }, kRawBadArgument},
-        {"bad handle", [&] { return RawReadHeader(r + 12345, headerRecord.data(), block.data(), &count, nullptr); }, kRawBadHandle},
+        {"bad handle",
+         [&] {
+             return RawReadHeader(r + 12345, headerRecord.data(), block.data(), &count, nullptr);
+         },
+         kRawBadHandle},
         {"handle 0", [&] { return RawReadFuncInfo(0, 1, record.data(), nullptr); }, kRawBadHandle},
-        {"read handle used to create", [&] { return RawCreateHeader(r, headerRecord.data(), block.data()); }, kRawBadHandle},
-        {"unknown stats token", [&] { const std::uint8_t bogus[4] = {0xFF, 0xFF, 0xFF, 0x7F}; return RawStatsReadEntry(bogus, 1, buffer.data()); }, kRawBadHandle},
+        {"read handle used to create",
+         [&] { return RawCreateHeader(r, headerRecord.data(), block.data()); }, kRawBadHandle},
+        {"unknown stats token",
+         [&] {
+             const std::uint8_t bogus[4] = {0xFF, 0xFF, 0xFF, 0x7F};
+             return RawStatsReadEntry(bogus, 1, buffer.data());
+         },
+         kRawBadHandle},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.call(), c.expected) << c.name;
     }
     // The handle still works after all that.
-    EXPECT_EQ(RawReadSpectrum(r, 1, 0, 1, 1, &capacity, info, masses, intensities, peakBytes, 0), kRawOk);
+    EXPECT_EQ(RawReadSpectrum(r, 1, 0, 1, 1, &capacity, info, masses, intensities, peakBytes, 0),
+              kRawOk);
 }
 
 TEST(OpenArgumentTest, OpenStatuses) {
-    rawtest::TempDir dir;
-    rawtest::WriteFileBytes(dir / "file.raw", Bytes(10, 1));
+    ScratchDir dir{ScratchDir::Backing::kMemory};
+    WriteFileBytes(dir / "file.raw", Bytes(10, 1));
     ASSERT_EQ(::mkdir((dir / "empty.raw").c_str(), 0777), 0);
     ASSERT_EQ(::mkdir((dir / "plain").c_str(), 0777), 0);
     RawHandle h = 0;
@@ -122,14 +186,14 @@ TEST(OpenArgumentTest, OpenStatuses) {
         }
     }
     // A plain file is left as it was.
-    EXPECT_EQ(rawtest::ReadFileBytes(dir / "file.raw"), Bytes(10, 1));
+    EXPECT_EQ(ReadFileBytes(dir / "file.raw"), Bytes(10, 1));
     EXPECT_EQ(RawReadOpen(nullptr, &h), kRawBadArgument);
     EXPECT_EQ(RawCreateOpen(nullptr, &h), kRawBadArgument);
     EXPECT_EQ(RawReadOpen((dir / "none.raw").c_str(), nullptr), kRawBadArgument);
 }
 
 TEST(CloseArgumentTest, ClosedHandlesAreBad) {
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", rawtest::MakeAcquisition({})), kRawOk);
     RawHandle r = 0;
     ASSERT_EQ(RawReadOpen((dir / "a.raw").c_str(), &r), kRawOk);

@@ -7,7 +7,10 @@
 #include <map>
 
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -16,9 +19,9 @@ using rawtest::Bytes;
 
 // One small acquisition with every kind of library file, and its files' pristine bytes.
 class CorruptionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        rawtest::SynthOptions options;
+        rawtest::AcquisitionShape options;
         options.functions = 2;
         options.scansPerFunction = 2;
         options.maxPeaks = 4;
@@ -27,8 +30,8 @@ protected:
         options.historyRecords = 1;
         ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(options)), kRawOk);
         ASSERT_EQ(rawtest::ReadAcquisition(path, &expected), kRawOk);
-        for (const std::string& name : rawtest::ListNames(path)) {
-            pristine[name] = rawtest::ReadFileBytes(path + "/" + name);
+        for (const std::string& name : ListNames(path)) {
+            pristine[name] = ReadFileBytes(path + "/" + name);
         }
     }
 
@@ -63,7 +66,7 @@ protected:
         ++checked;
     }
 
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     std::string path = dir / "c.raw";
     Acquisition expected;
     Acquisition read;  // reused: its 3 MB header block is not reallocated per read
@@ -76,10 +79,10 @@ TEST_F(CorruptionTest, FlippedBytesNeverReadBackWrong) {
         for (const std::size_t at : Positions(bytes.size())) {
             Bytes damaged = bytes;
             damaged[at] ^= 0x5A;
-            rawtest::WriteFileBytes(path + "/" + name, damaged);
+            WriteFileBytes(path + "/" + name, damaged);
             ExpectFailureOrIdentical(name, name + " flipped at " + std::to_string(at));
         }
-        rawtest::WriteFileBytes(path + "/" + name, bytes);
+        WriteFileBytes(path + "/" + name, bytes);
     }
     EXPECT_GT(checked, 1000);
 }
@@ -87,17 +90,18 @@ TEST_F(CorruptionTest, FlippedBytesNeverReadBackWrong) {
 TEST_F(CorruptionTest, TruncatedFilesNeverReadBackWrong) {
     for (const auto& [name, bytes] : pristine) {
         for (const std::size_t at : Positions(bytes.size())) {
-            rawtest::WriteFileBytes(path + "/" + name, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at)));
+            WriteFileBytes(path + "/" + name,
+                           Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at)));
             ExpectFailureOrIdentical(name, name + " truncated to " + std::to_string(at));
         }
-        rawtest::WriteFileBytes(path + "/" + name, bytes);
+        WriteFileBytes(path + "/" + name, bytes);
     }
 }
 
 // A file swapped in from another acquisition (same name, valid in itself) is refused: the
 // completion record pins every file.
 TEST_F(CorruptionTest, FilesFromAnotherAcquisitionAreRefused) {
-    rawtest::SynthOptions other;
+    rawtest::AcquisitionShape other;
     other.seed = 1234;
     other.functions = 2;
     other.scansPerFunction = 2;
@@ -111,11 +115,11 @@ TEST_F(CorruptionTest, FilesFromAnotherAcquisitionAreRefused) {
         if (name == "brv-manifest.bin") {
             continue;
         }
-        rawtest::WriteFileBytes(path + "/" + name, rawtest::ReadFileBytes(otherPath + "/" + name));
+        WriteFileBytes(path + "/" + name, ReadFileBytes(otherPath + "/" + name));
         EXPECT_EQ(rawtest::ReadAcquisition(path, &read), kRawCorrupt) << name;
         EXPECT_EQ(std::string(RawLastErrorDetail()).rfind(path + "/" + name + ": ", 0), 0u)
             << name << ": " << RawLastErrorDetail();
-        rawtest::WriteFileBytes(path + "/" + name, bytes);
+        WriteFileBytes(path + "/" + name, bytes);
     }
 }
 
@@ -127,7 +131,7 @@ TEST_F(CorruptionTest, MissingFilesAreRefused) {
         EXPECT_EQ(std::string(RawLastErrorDetail()),
                   path + "/" + name + ": cannot open it: " + std::strerror(ENOENT))
             << name;
-        rawtest::WriteFileBytes(path + "/" + name, bytes);
+        WriteFileBytes(path + "/" + name, bytes);
     }
 }
 
@@ -149,7 +153,7 @@ TEST_F(CorruptionTest, NewerVersionIsRefused) {
     for (int i = 0; i < 4; ++i) {
         manifest[12 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (8 * i));
     }
-    rawtest::WriteFileBytes(path + "/brv-manifest.bin", manifest);
+    WriteFileBytes(path + "/brv-manifest.bin", manifest);
     RawHandle r = 0;
     EXPECT_EQ(RawReadOpen(path.c_str(), &r), kRawNewerVersion);
 }

@@ -1,4 +1,4 @@
-#include "rawio/crc32c.h"
+#include "crc32c.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,10 @@
 #include <functional>
 
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "rawio/record_fields.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -25,11 +28,16 @@ struct Writer {
     std::uint32_t point = 11;
 
     RawStatus Header() { return RawCreateHeader(w, headerRecord.data(), headerBlock.data()); }
-    RawStatus ScanFile(std::int32_t f, std::int32_t code = 2) { return RawCreateScanFile(w, f, 0, code); }
-    RawStatus Scan(std::int32_t f, std::int32_t code = 2) {
-        return RawCreateScansEx(w, f, 0, code, scanHeader.data(), 1, &mass, &intensity, &peakByte, 1);
+    RawStatus ScanFile(std::int32_t f, std::int32_t code = 2) {
+        return RawCreateScanFile(w, f, 0, code);
     }
-    RawStatus ScansEnd(std::int32_t f, std::int32_t code = 2) { return RawCreateScansEnd(w, f, 0, code); }
+    RawStatus Scan(std::int32_t f, std::int32_t code = 2) {
+        return RawCreateScansEx(w, f, 0, code, scanHeader.data(), 1, &mass, &intensity, &peakByte,
+                                1);
+    }
+    RawStatus ScansEnd(std::int32_t f, std::int32_t code = 2) {
+        return RawCreateScansEnd(w, f, 0, code);
+    }
     RawStatus StatsFile(std::int32_t f) { return RawStatsCreateFile(w, f, 0); }
     RawStatus StatsRecord(std::int32_t f) { return RawStatsCreateRecord(w, f, 0, stats.data()); }
     RawStatus StatsEnd(std::int32_t f) { return RawStatsCreateEnd(w, f, 0); }
@@ -39,22 +47,28 @@ struct Writer {
     // A function of one scan, complete.
     RawStatus Function(std::int32_t f) {
         RawStatus s = ScanFile(f);
-        if (s == kRawOk) s = Scan(f);
-        if (s == kRawOk) s = ScansEnd(f);
+        if (s == kRawOk)
+            s = Scan(f);
+        if (s == kRawOk)
+            s = ScansEnd(f);
         return s;
     }
     RawStatus Table(std::uint16_t count, std::uint32_t scans = 1, std::uint32_t code = 2) {
         Bytes table(std::size_t{count} * kFunctionRecordSize);
         for (std::size_t i = 0; i < count; ++i) {
             Bytes record(kFunctionRecordSize);
-            rawtest::SetFunctionFields(record, scans, code);
-            std::copy(record.begin(), record.end(), table.begin() + static_cast<std::ptrdiff_t>(i * kFunctionRecordSize));
+            rawio::SetFunctionScanFileCode(record.data(), code);
+            rawio::SetFunctionScanCount(record.data(), scans);
+            std::copy(record.begin(), record.end(),
+                      table.begin() + static_cast<std::ptrdiff_t>(i * kFunctionRecordSize));
         }
         return RawCreateFunctions(w, count, table.data());
     }
     RawStatus AnalogInfo() { return RawCreateAnalogInf(w, 2, infos.data()); }
     RawStatus AnalogFile() { return RawCreateAnalogFile(w); }
-    RawStatus AnalogData(std::int32_t k) { return RawCreateAnalogDataScans(w, k, 1, &point, &point); }
+    RawStatus AnalogData(std::int32_t k) {
+        return RawCreateAnalogDataScans(w, k, 1, &point, &point);
+    }
     RawStatus AnalogEnd() { return RawCreateAnalogEnd(w); }
     RawStatus History() { return RawHistUpdateInfo(w, history.data(), nullptr); }
 };
@@ -84,48 +98,144 @@ std::vector<OrderCase> OrderCases() {
         {"scan file before the header", {}, scanFile1, kRawOutOfOrder},
         {"header twice", {header}, header, kRawOutOfOrder},
         {"scan before its scan file", {header}, scan1, kRawOutOfOrder},
-        {"function 2 before function 1", {header}, [](Writer& w) { return w.ScanFile(2); }, kRawOutOfOrder},
+        {"function 2 before function 1",
+         {header},
+         [](Writer& w) { return w.ScanFile(2); },
+         kRawOutOfOrder},
         {"same function twice", {header, fn(1)}, scanFile1, kRawOutOfOrder},
-        {"function 3 after function 1", {header, fn(1)}, [](Writer& w) { return w.ScanFile(3); }, kRawOutOfOrder},
-        {"next function before scans end", {header, scanFile1, scan1}, [](Writer& w) { return w.ScanFile(2); }, kRawOutOfOrder},
+        {"function 3 after function 1",
+         {header, fn(1)},
+         [](Writer& w) { return w.ScanFile(3); },
+         kRawOutOfOrder},
+        {"next function before scans end",
+         {header, scanFile1, scan1},
+         [](Writer& w) { return w.ScanFile(2); },
+         kRawOutOfOrder},
         {"scan after scans end", {header, scanFile1, scansEnd1}, scan1, kRawOutOfOrder},
-        {"scan of another function", {header, scanFile1}, [](Writer& w) { return w.Scan(2); }, kRawOutOfOrder},
-        {"scan with another scan file code", {header, scanFile1}, [](Writer& w) { return w.Scan(1, 3); }, kRawBadArgument},
-        {"scans end with another code", {header, scanFile1}, [](Writer& w) { return w.ScansEnd(1, 3); }, kRawBadArgument},
-        {"scan file code 16", {header}, [](Writer& w) { return w.ScanFile(1, 16); }, kRawBadArgument},
+        {"scan of another function",
+         {header, scanFile1},
+         [](Writer& w) { return w.Scan(2); },
+         kRawOutOfOrder},
+        {"scan with another scan file code",
+         {header, scanFile1},
+         [](Writer& w) { return w.Scan(1, 3); },
+         kRawBadArgument},
+        {"scans end with another code",
+         {header, scanFile1},
+         [](Writer& w) { return w.ScansEnd(1, 3); },
+         kRawBadArgument},
+        {"scan file code 16",
+         {header},
+         [](Writer& w) { return w.ScanFile(1, 16); },
+         kRawBadArgument},
         {"function 0", {header}, [](Writer& w) { return w.ScanFile(0); }, kRawBadArgument},
-        {"stats record without stats file", {header, scanFile1, scan1}, statsRecord1, kRawOutOfOrder},
+        {"stats record without stats file",
+         {header, scanFile1, scan1},
+         statsRecord1,
+         kRawOutOfOrder},
         {"stats file after a scan", {header, scanFile1, scan1}, statsFile1, kRawOutOfOrder},
-        {"stats record before its scan", {header, scanFile1, statsFile1}, statsRecord1, kRawOutOfOrder},
-        {"two scans without a stats record", {header, scanFile1, statsFile1, scan1}, scan1, kRawOutOfOrder},
-        {"two stats records for one scan", {header, scanFile1, statsFile1, scan1, statsRecord1}, statsRecord1, kRawOutOfOrder},
-        {"stats end before scans end", {header, scanFile1, statsFile1, scan1, statsRecord1}, [](Writer& w) { return w.StatsEnd(1); }, kRawOutOfOrder},
-        {"stats end one record short", {header, scanFile1, statsFile1, scan1, statsRecord1, scan1, scansEnd1}, [](Writer& w) { return w.StatsEnd(1); }, kRawOutOfOrder},
-        {"next function with stats still open", {header, scanFile1, statsFile1, scan1, statsRecord1, scansEnd1}, [](Writer& w) { return w.ScanFile(2); }, kRawOutOfOrder},
-        {"extended file before scans end", {header, scanFile1}, [](Writer& w) { return w.EEFile(1); }, kRawOutOfOrder},
-        {"extended record without its file", {header, fn(1)}, [](Writer& w) { return w.EERecord(1); }, kRawOutOfOrder},
-        {"extended end without its file", {header, fn(1)}, [](Writer& w) { return w.EEEnd(1); }, kRawOutOfOrder},
-        {"table before the last function ended", {header, scanFile1, scan1}, table1, kRawOutOfOrder},
-        {"table with extended file open", {header, fn(1), [](Writer& w) { return w.EEFile(1); }}, table1, kRawOutOfOrder},
+        {"stats record before its scan",
+         {header, scanFile1, statsFile1},
+         statsRecord1,
+         kRawOutOfOrder},
+        {"two scans without a stats record",
+         {header, scanFile1, statsFile1, scan1},
+         scan1,
+         kRawOutOfOrder},
+        {"two stats records for one scan",
+         {header, scanFile1, statsFile1, scan1, statsRecord1},
+         statsRecord1,
+         kRawOutOfOrder},
+        {"stats end before scans end",
+         {header, scanFile1, statsFile1, scan1, statsRecord1},
+         [](Writer& w) { return w.StatsEnd(1); },
+         kRawOutOfOrder},
+        {"stats end one record short",
+         {header, scanFile1, statsFile1, scan1, statsRecord1, scan1, scansEnd1},
+         [](Writer& w) { return w.StatsEnd(1); },
+         kRawOutOfOrder},
+        {"next function with stats still open",
+         {header, scanFile1, statsFile1, scan1, statsRecord1, scansEnd1},
+         [](Writer& w) { return w.ScanFile(2); },
+         kRawOutOfOrder},
+        {"extended file before scans end",
+         {header, scanFile1},
+         [](Writer& w) { return w.EEFile(1); },
+         kRawOutOfOrder},
+        {"extended record without its file",
+         {header, fn(1)},
+         [](Writer& w) { return w.EERecord(1); },
+         kRawOutOfOrder},
+        {"extended end without its file",
+         {header, fn(1)},
+         [](Writer& w) { return w.EEEnd(1); },
+         kRawOutOfOrder},
+        {"table before the last function ended",
+         {header, scanFile1, scan1},
+         table1,
+         kRawOutOfOrder},
+        {"table with extended file open",
+         {header, fn(1), [](Writer& w) { return w.EEFile(1); }},
+         table1,
+         kRawOutOfOrder},
         {"table count too small", {header, fn(1), fn(2)}, table1, kRawBadArgument},
-        {"table count too large", {header, fn(1)}, [](Writer& w) { return w.Table(2); }, kRawBadArgument},
-        {"table scan count wrong", {header, fn(1)}, [](Writer& w) { return w.Table(1, 2); }, kRawBadArgument},
-        {"table scan code wrong", {header, fn(1)}, [](Writer& w) { return w.Table(1, 1, 5); }, kRawBadArgument},
+        {"table count too large",
+         {header, fn(1)},
+         [](Writer& w) { return w.Table(2); },
+         kRawBadArgument},
+        {"table scan count wrong",
+         {header, fn(1)},
+         [](Writer& w) { return w.Table(1, 2); },
+         kRawBadArgument},
+        {"table scan code wrong",
+         {header, fn(1)},
+         [](Writer& w) { return w.Table(1, 1, 5); },
+         kRawBadArgument},
         {"table twice", {header, fn(1), table1}, table1, kRawOutOfOrder},
-        {"scan file after the table", {header, fn(1), table1}, [](Writer& w) { return w.ScanFile(2); }, kRawOutOfOrder},
+        {"scan file after the table",
+         {header, fn(1), table1},
+         [](Writer& w) { return w.ScanFile(2); },
+         kRawOutOfOrder},
         {"close before the table", {header, fn(1)}, close, kRawOutOfOrder},
         {"close before the header", {}, close, kRawOutOfOrder},
         {"analog before the table", {header, fn(1)}, analogInfo, kRawOutOfOrder},
         {"analog file before its records", {header, fn(1), table1}, analogFile, kRawOutOfOrder},
-        {"analog data before the analog file", {header, fn(1), table1, analogInfo}, [](Writer& w) { return w.AnalogData(0); }, kRawOutOfOrder},
-        {"analog channel 1 before 0", {header, fn(1), table1, analogInfo, analogFile}, [](Writer& w) { return w.AnalogData(1); }, kRawOutOfOrder},
-        {"analog channel past the count", {header, fn(1), table1, analogInfo, analogFile}, [](Writer& w) { return w.AnalogData(2); }, kRawBadArgument},
-        {"analog end with a channel missing", {header, fn(1), table1, analogInfo, analogFile, [](Writer& w) { return w.AnalogData(0); }}, [](Writer& w) { return w.AnalogEnd(); }, kRawOutOfOrder},
-        {"close inside analog", {header, fn(1), table1, analogInfo, analogFile}, close, kRawOutOfOrder},
-        {"history before the table", {header, fn(1)}, [](Writer& w) { return w.History(); }, kRawOutOfOrder},
-        {"history twice", {header, fn(1), table1, [](Writer& w) { return w.History(); }}, [](Writer& w) { return w.History(); }, kRawOutOfOrder},
-        {"history inside analog", {header, fn(1), table1, analogInfo}, [](Writer& w) { return w.History(); }, kRawOutOfOrder},
-        {"analog after history", {header, fn(1), table1, [](Writer& w) { return w.History(); }}, analogInfo, kRawOutOfOrder},
+        {"analog data before the analog file",
+         {header, fn(1), table1, analogInfo},
+         [](Writer& w) { return w.AnalogData(0); },
+         kRawOutOfOrder},
+        {"analog channel 1 before 0",
+         {header, fn(1), table1, analogInfo, analogFile},
+         [](Writer& w) { return w.AnalogData(1); },
+         kRawOutOfOrder},
+        {"analog channel past the count",
+         {header, fn(1), table1, analogInfo, analogFile},
+         [](Writer& w) { return w.AnalogData(2); },
+         kRawBadArgument},
+        {"analog end with a channel missing",
+         {header, fn(1), table1, analogInfo, analogFile, [](Writer& w) { return w.AnalogData(0); }},
+         [](Writer& w) { return w.AnalogEnd(); },
+         kRawOutOfOrder},
+        {"close inside analog",
+         {header, fn(1), table1, analogInfo, analogFile},
+         close,
+         kRawOutOfOrder},
+        {"history before the table",
+         {header, fn(1)},
+         [](Writer& w) { return w.History(); },
+         kRawOutOfOrder},
+        {"history twice",
+         {header, fn(1), table1, [](Writer& w) { return w.History(); }},
+         [](Writer& w) { return w.History(); },
+         kRawOutOfOrder},
+        {"history inside analog",
+         {header, fn(1), table1, analogInfo},
+         [](Writer& w) { return w.History(); },
+         kRawOutOfOrder},
+        {"analog after history",
+         {header, fn(1), table1, [](Writer& w) { return w.History(); }},
+         analogInfo,
+         kRawOutOfOrder},
     };
 }
 
@@ -133,7 +243,7 @@ std::vector<OrderCase> OrderCases() {
 // next, no malformed file ever reads as complete.
 TEST(CreateOrderTest, OutOfOrderCallsFailAndNeverLeaveAFileThatReadsComplete) {
     for (const OrderCase& c : OrderCases()) {
-        rawtest::TempDir dir;
+        ScratchDir dir{ScratchDir::Backing::kMemory};
         const std::string path = dir / "o.raw";
         Writer w;
         ASSERT_EQ(RawCreateOpen(path.c_str(), &w.w), kRawOk);

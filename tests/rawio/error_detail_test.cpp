@@ -9,14 +9,17 @@
 #include <thread>
 
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-rawtest::SynthOptions SmallOptions() {
-    rawtest::SynthOptions options;
+rawtest::AcquisitionShape SmallOptions() {
+    rawtest::AcquisitionShape options;
     options.functions = 2;
     options.scansPerFunction = 2;
     options.maxPeaks = 4;
@@ -31,7 +34,7 @@ TEST(RawLastErrorDetail, IsTheLastFailureOfTheCallingThread) {
     std::thread([&] { fresh = RawLastErrorDetail(); }).join();
     EXPECT_EQ(fresh, "");
 
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     RawHandle handle = 0;
     ASSERT_EQ(RawReadOpen((dir / "none.raw").c_str(), &handle), kRawNotFound);
     const std::string missing = dir / "none.raw" + ": no such file or directory";
@@ -84,7 +87,7 @@ TEST(LibraryFiles, AnythingButARegularFileIsRefusedWithoutBlocking) {
         {"brv-manifest.bin", false, kRawNotRawFile}, {"brv-f00001-scans.bin", false, kRawCorrupt},
     };
     for (const Case& c : cases) {
-        rawtest::TempDir dir;
+        ScratchDir dir{ScratchDir::Backing::kMemory};
         const std::string path = dir / "p.raw";
         ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions())),
                   kRawOk);
@@ -108,7 +111,7 @@ TEST(LibraryFiles, AnythingButARegularFileIsRefusedWithoutBlocking) {
 
 // Regression: an output path that was a link to a directory was written through.
 TEST(CreateOpen, AnOutputPathThatIsALinkOrAFileIsRefusedAndLeft) {
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     const std::string victim = dir / "victim.raw";
     ASSERT_EQ(rawtest::WriteAcquisition(victim, rawtest::MakeAcquisition(SmallOptions())), kRawOk);
     std::ofstream(dir / "plain.raw") << "a user's file";
@@ -123,7 +126,7 @@ TEST(CreateOpen, AnOutputPathThatIsALinkOrAFileIsRefusedAndLeft) {
         {"dangling.raw", ": is a symbolic link; an output is never written through a link"},
         {"plain.raw", ": exists and is not a directory"},
     };
-    const auto before = rawtest::ListNames(victim);
+    const auto before = ListNames(victim);
     for (const Case& c : cases) {
         RawHandle handle = 0;
         EXPECT_EQ(RawCreateOpen((dir / c.name).c_str(), &handle), kRawPathNotDirectory) << c.name;
@@ -131,7 +134,7 @@ TEST(CreateOpen, AnOutputPathThatIsALinkOrAFileIsRefusedAndLeft) {
         EXPECT_EQ(RawCreateOpen((dir / c.name + "/").c_str(), &handle), kRawPathNotDirectory)
             << c.name << "/";
     }
-    EXPECT_EQ(rawtest::ListNames(victim), before);
+    EXPECT_EQ(ListNames(victim), before);
     EXPECT_FALSE(fs::exists(dir / "nowhere.raw"));
     rawtest::Acquisition read;
     EXPECT_EQ(rawtest::ReadAcquisition(victim, &read), kRawOk);

@@ -4,16 +4,19 @@
 #include <cstring>
 #include <string>
 
-#include "rawio/file_io.h"
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
+
+#include "file_io.h"
 
 namespace {
 
 using rawtest::Acquisition;
 
-rawtest::SynthOptions SmallOptions(std::uint32_t seed) {
-    rawtest::SynthOptions options;
+rawtest::AcquisitionShape SmallOptions(std::uint32_t seed) {
+    rawtest::AcquisitionShape options;
     options.seed = seed;
     options.functions = 2;
     options.scansPerFunction = 2;
@@ -25,15 +28,16 @@ rawtest::SynthOptions SmallOptions(std::uint32_t seed) {
 }
 
 class FaultInjectionTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { rawio::SetIoFaultPlan({}); }
 
     // The number of I/O operations of a clean create of `a` at a path in the given state.
     static std::uint64_t CountOperations(const Acquisition& a, bool overExisting) {
-        rawtest::TempDir dir;
+        ScratchDir dir{ScratchDir::Backing::kMemory};
         const std::string path = dir / "f.raw";
         if (overExisting) {
-            EXPECT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(9))), kRawOk);
+            EXPECT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(9))),
+                      kRawOk);
         }
         rawio::SetIoFaultPlan({});
         EXPECT_EQ(rawtest::WriteAcquisition(path, a), kRawOk);
@@ -45,10 +49,12 @@ protected:
         Acquisition expected;
         Acquisition old;
         {
-            rawtest::TempDir dir;
+            ScratchDir dir{ScratchDir::Backing::kMemory};
             ASSERT_EQ(rawtest::WriteAcquisition(dir / "f.raw", a), kRawOk);
             ASSERT_EQ(rawtest::ReadAcquisition(dir / "f.raw", &expected), kRawOk);
-            ASSERT_EQ(rawtest::WriteAcquisition(dir / "f.raw", rawtest::MakeAcquisition(SmallOptions(9))), kRawOk);
+            ASSERT_EQ(
+                rawtest::WriteAcquisition(dir / "f.raw", rawtest::MakeAcquisition(SmallOptions(9))),
+                kRawOk);
             ASSERT_EQ(rawtest::ReadAcquisition(dir / "f.raw", &old), kRawOk);
         }
         const std::uint64_t total = CountOperations(a, overExisting);
@@ -58,10 +64,12 @@ protected:
                 const std::string what = "operation " + std::to_string(n) +
                                          (fromThenOn ? " and after" : " once") +
                                          (overExisting ? ", over an existing file" : "");
-                rawtest::TempDir dir;
+                ScratchDir dir{ScratchDir::Backing::kMemory};
                 const std::string path = dir / "f.raw";
                 if (overExisting) {
-                    ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(9))), kRawOk);
+                    ASSERT_EQ(
+                        rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(9))),
+                        kRawOk);
                 }
                 rawio::SetIoFaultPlan({n, fromThenOn, error});
                 const RawStatus status = rawtest::WriteAcquisition(path, a);
@@ -100,10 +108,12 @@ TEST_F(FaultInjectionTest, FailedRegenerationNeverReadsAsTheOldOrAMixedFile) {
     Sweep(true, EIO);
 }
 
-TEST_F(FaultInjectionTest, FullDiskIsAnIoError) { Sweep(false, ENOSPC); }
+TEST_F(FaultInjectionTest, FullDiskIsAnIoError) {
+    Sweep(false, ENOSPC);
+}
 
 TEST_F(FaultInjectionTest, EveryFailedReadOperationIsReported) {
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     const std::string path = dir / "f.raw";
     ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(SmallOptions(4))), kRawOk);
     Acquisition expected;

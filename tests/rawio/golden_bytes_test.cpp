@@ -9,13 +9,16 @@
 #include <string>
 
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "rawio/record_fields.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
 using rawtest::Acquisition;
 using rawtest::Bytes;
-using rawtest::TempDir;
 
 // One function with one scan of two peaks, nothing else: the acquisition of the example.
 Acquisition WorkedExample() {
@@ -33,7 +36,8 @@ Acquisition WorkedExample() {
     scan.intensities = {10, 20};
     scan.peakBytes = {1, 2};
     function.scans.push_back(scan);
-    rawtest::SetFunctionFields(function.record, 1, 1);
+    rawio::SetFunctionScanFileCode(function.record.data(), 1);
+    rawio::SetFunctionScanCount(function.record.data(), 1);
     a.functions.push_back(function);
     return a;
 }
@@ -77,19 +81,19 @@ std::string Hex(const Bytes& bytes) {
 class GoldenBytesTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(rawtest::WriteAcquisition(path, WorkedExample()), kRawOk); }
-    TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     const std::string path = dir / "x.raw";
 };
 
 TEST_F(GoldenBytesTest, ScansFileIsTheDocumentsExample) {
-    const Bytes written = rawtest::ReadFileBytes(path + "/brv-f00001-scans.bin");
+    const Bytes written = ReadFileBytes(path + "/brv-f00001-scans.bin");
     EXPECT_EQ(written, kScansFile) << "written:\n"
                                    << Hex(written) << "\nexpected:\n"
                                    << Hex(kScansFile);
 }
 
 TEST_F(GoldenBytesTest, CompletionRecordListsTheExampleWithItsFooterCrc) {
-    const Bytes manifest = rawtest::ReadFileBytes(path + "/brv-manifest.bin");
+    const Bytes manifest = ReadFileBytes(path + "/brv-manifest.bin");
     ASSERT_GT(manifest.size(), std::size_t{16 + 32});
     // Entries are sorted by (kind, function): header, function table, then the scans file.
     bool found = false;

@@ -1,4 +1,4 @@
-#include "rawio/handle_table.h"
+#include "handle_table.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,9 @@
 #include <set>
 #include <thread>
 
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -30,8 +32,8 @@ TEST(HandleTableTest, FullTableRefusesAndClosedHandlesAreNotReused) {
 
 // Several threads, each with its own files, reading and writing at the same time.
 TEST(HandleTableTest, ManyFilesFromManyThreads) {
-    rawtest::TempDir dir;
-    rawtest::SynthOptions options;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
+    rawtest::AcquisitionShape options;
     options.functions = 1;
     options.channels = 1;
     const rawtest::Acquisition a = rawtest::MakeAcquisition(options);

@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "rawio/format.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
+
+#include "format.h"
 
 namespace {
 
@@ -39,7 +42,7 @@ TEST(HeaderBoundsTest, WorstCaseHeaderBlocksReadBack) {
         for (std::size_t i = c.period - 1; i < kHeaderBlockSize; i += c.period) {
             written.headerBlock[i] = static_cast<std::uint8_t>(1 + i % 251);
         }
-        rawtest::TempDir dir;
+        ScratchDir dir{ScratchDir::Backing::kMemory};
         const std::string path = dir / "a.raw";
         ASSERT_EQ(rawtest::WriteAcquisition(path, written), kRawOk) << c.name;
         rawtest::Acquisition read;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rawio/scan_file.h"
+#include "scan_file.h"
 
 namespace {
 

@@ -2,27 +2,33 @@
 
 #include <algorithm>
 
-#include "rawio/file_names.h"
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
+
+#include "file_names.h"
 
 namespace {
 
+using rawtest::AcquisitionShape;
 using rawtest::Bytes;
-using rawtest::SynthOptions;
 
-bool IsLibraryName(const std::string& name) { return rawio::IsLibraryFileName(name); }
+bool IsLibraryName(const std::string& name) {
+    return rawio::IsLibraryFileName(name);
+}
 
 TEST(RegenerationTest, ReplacesLibraryFilesLeavesNoStaleOneAndKeepsUserFiles) {
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     const std::string path = dir / "r.raw";
-    SynthOptions big;
+    AcquisitionShape big;
     big.functions = 4;
     ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition(big)), kRawOk);
-    rawtest::WriteFileBytes(path + "/notes.txt", Bytes{'h', 'i'});
-    rawtest::WriteFileBytes(path + "/brv-notes.bin", Bytes{1, 2, 3});  // looks ours, is not
+    WriteFileBytes(path + "/notes.txt", Bytes{'h', 'i'});
+    WriteFileBytes(path + "/brv-notes.bin", Bytes{1, 2, 3});  // looks ours, is not
 
-    SynthOptions small;
+    AcquisitionShape small;
     small.seed = 99;
     small.functions = 2;
     small.stats = false;
@@ -37,16 +43,16 @@ TEST(RegenerationTest, ReplacesLibraryFilesLeavesNoStaleOneAndKeepsUserFiles) {
 
     // A fresh create of the same acquisition elsewhere has exactly the same library files.
     ASSERT_EQ(rawtest::WriteAcquisition(dir / "fresh.raw", replacement), kRawOk);
-    auto names = rawtest::ListNames(path);
+    auto names = ListNames(path);
     std::vector<std::string> library;
     std::copy_if(names.begin(), names.end(), std::back_inserter(library), IsLibraryName);
-    EXPECT_EQ(library, rawtest::ListNames(dir / "fresh.raw"));
-    EXPECT_EQ(rawtest::ReadFileBytes(path + "/notes.txt"), (Bytes{'h', 'i'}));
-    EXPECT_EQ(rawtest::ReadFileBytes(path + "/brv-notes.bin"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(library, ListNames(dir / "fresh.raw"));
+    EXPECT_EQ(ReadFileBytes(path + "/notes.txt"), (Bytes{'h', 'i'}));
+    EXPECT_EQ(ReadFileBytes(path + "/brv-notes.bin"), (Bytes{1, 2, 3}));
 }
 
 TEST(RegenerationTest, OldFileStopsCountingAtOpenAndAbandonLeavesItIncomplete) {
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     const std::string path = dir / "r.raw";
     ASSERT_EQ(rawtest::WriteAcquisition(path, rawtest::MakeAcquisition({})), kRawOk);
     RawHandle w = 0;
@@ -65,9 +71,9 @@ TEST(RegenerationTest, OldFileStopsCountingAtOpenAndAbandonLeavesItIncomplete) {
 }
 
 TEST(RegenerationTest, ReaderOfTheOldFileKeepsReadingItsOwnData) {
-    rawtest::TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     const std::string path = dir / "r.raw";
-    SynthOptions options;
+    AcquisitionShape options;
     options.functions = 1;
     const rawtest::Acquisition old = rawtest::MakeAcquisition(options);
     ASSERT_EQ(rawtest::WriteAcquisition(path, old), kRawOk);

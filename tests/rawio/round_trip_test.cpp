@@ -6,40 +6,42 @@
 
 #include "rawio/byte_order.h"
 #include "rawio/raw_api.h"
-#include "tests/rawio/synth_acquisition.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/raw_acquisition.h"
+#include "tests/support/raw_acquisition_io.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
 using rawtest::Acquisition;
+using rawtest::AcquisitionShape;
 using rawtest::Bytes;
-using rawtest::SynthOptions;
-using rawtest::TempDir;
 
 struct RoundTripCase {
     const char* name;
-    SynthOptions options;
+    AcquisitionShape options;
 };
 
 std::vector<RoundTripCase> RoundTripCases() {
     std::vector<RoundTripCase> cases;
     cases.push_back({"everything", {}});
-    SynthOptions bare;
+    AcquisitionShape bare;
     bare.stats = false;
     bare.extended = false;
     bare.channels = 0;
     bare.historyRecords = 0;
     cases.push_back({"scans only", bare});
-    SynthOptions none = bare;
+    AcquisitionShape none = bare;
     none.functions = 0;
     cases.push_back({"no functions", none});
-    SynthOptions empty;
+    AcquisitionShape empty;
     empty.maxPeaks = 0;
     empty.analogPoints = 0;
     cases.push_back({"empty scans and channels", empty});
-    SynthOptions noScans;
+    AcquisitionShape noScans;
     noScans.scansPerFunction = 0;
     cases.push_back({"functions without scans", noScans});
-    SynthOptions many;
+    AcquisitionShape many;
     many.functions = 5;
     many.scansPerFunction = 400;  // several statistics blocks per function
     many.maxPeaks = 300;          // several read windows
@@ -47,7 +49,7 @@ std::vector<RoundTripCase> RoundTripCases() {
     many.analogPoints = 1000;
     many.historyRecords = 700;  // several history blocks
     cases.push_back({"many", many});
-    SynthOptions big;
+    AcquisitionShape big;
     big.functions = 1;
     big.scansPerFunction = 2;
     big.maxPeaks = 300000;  // scans larger than the read window
@@ -57,7 +59,7 @@ std::vector<RoundTripCase> RoundTripCases() {
 
 TEST(RoundTripTest, EveryRecordComesBackExactly) {
     for (const RoundTripCase& c : RoundTripCases()) {
-        TempDir dir;
+        ScratchDir dir{ScratchDir::Backing::kMemory};
         const std::string path = dir / "a.raw";
         const Acquisition written = rawtest::MakeAcquisition(c.options);
         ASSERT_EQ(rawtest::WriteAcquisition(path, written), kRawOk) << c.name;
@@ -88,8 +90,8 @@ TEST(RoundTripTest, EveryRecordComesBackExactly) {
 // Reading a file and creating a copy through the create calls reproduces every record, the
 // analog arrays included despite their swapped order between the read and create calls.
 TEST(RoundTripTest, CopyOfACopyIsIdentical) {
-    TempDir dir;
-    SynthOptions options;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
+    AcquisitionShape options;
     options.seed = 7;
     const Acquisition original = rawtest::MakeAcquisition(options);
     ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", original), kRawOk);
@@ -103,26 +105,25 @@ TEST(RoundTripTest, CopyOfACopyIsIdentical) {
 }
 
 TEST(RoundTripTest, SameCallsGiveByteIdenticalFiles) {
-    TempDir one;
-    TempDir two;
+    ScratchDir one{ScratchDir::Backing::kMemory};
+    ScratchDir two{ScratchDir::Backing::kMemory};
     const Acquisition a = rawtest::MakeAcquisition({});
     ASSERT_EQ(rawtest::WriteAcquisition(one / "x.raw", a), kRawOk);
     ASSERT_EQ(rawtest::WriteAcquisition(two / "x.raw", a), kRawOk);
-    const auto names = rawtest::ListNames(one / "x.raw");
-    ASSERT_EQ(names, rawtest::ListNames(two / "x.raw"));
+    const auto names = ListNames(one / "x.raw");
+    ASSERT_EQ(names, ListNames(two / "x.raw"));
     for (const std::string& name : names) {
-        EXPECT_EQ(rawtest::ReadFileBytes(one / "x.raw/" + name),
-                  rawtest::ReadFileBytes(two / "x.raw/" + name))
+        EXPECT_EQ(ReadFileBytes(one / "x.raw/" + name), ReadFileBytes(two / "x.raw/" + name))
             << name;
     }
 }
 
 TEST(RoundTripTest, SmallAcquisitionIsASmallDirectory) {
-    TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     ASSERT_EQ(rawtest::WriteAcquisition(dir / "a.raw", rawtest::MakeAcquisition({})), kRawOk);
     std::size_t total = 0;
-    for (const std::string& name : rawtest::ListNames(dir / "a.raw")) {
-        total += rawtest::ReadFileBytes(dir / "a.raw/" + name).size();
+    for (const std::string& name : ListNames(dir / "a.raw")) {
+        total += ReadFileBytes(dir / "a.raw/" + name).size();
     }
     EXPECT_LT(total, 64u * 1024u);  // the 3 MB header block is stored compressed
 }
@@ -130,7 +131,7 @@ TEST(RoundTripTest, SmallAcquisitionIsASmallDirectory) {
 class SpectrumTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        SynthOptions options;
+        AcquisitionShape options;
         options.functions = 1;
         options.scansPerFunction = 4;
         options.maxPeaks = 50;
@@ -146,7 +147,7 @@ class SpectrumTest : public ::testing::Test {
     }
     void TearDown() override { RawReadClose(r); }
 
-    TempDir dir;
+    ScratchDir dir{ScratchDir::Backing::kMemory};
     Acquisition acquisition;
     RawHandle r = 0;
 };
@@ -241,14 +242,14 @@ TEST(HeaderBlockTest, EveryPatternOfZeroRunsRoundTrips) {
          }},
     };
     for (const auto& c : cases) {
-        rawtest::SynthOptions options;
+        rawtest::AcquisitionShape options;
         options.functions = 0;
         options.channels = 0;
         options.historyRecords = 0;
         rawtest::Acquisition a = rawtest::MakeAcquisition(options);
         std::fill(a.headerBlock.begin(), a.headerBlock.end(), 0);
         c.fill(a.headerBlock);
-        rawtest::TempDir dir;
+        ScratchDir dir{ScratchDir::Backing::kMemory};
         ASSERT_EQ(rawtest::WriteAcquisition(dir / "h.raw", a), kRawOk) << c.name;
         rawtest::Acquisition read;
         ASSERT_EQ(rawtest::ReadAcquisition(dir / "h.raw", &read), kRawOk) << c.name;

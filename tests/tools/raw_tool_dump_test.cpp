@@ -34,14 +34,14 @@ std::string Mass9(float value) {
 }
 
 // Checks the dump of `functions` (in order) line by line against the generator.
-void ExpectDumpOf(const std::string& dump, const SynthOptions& options,
+void ExpectDumpOf(const std::string& dump, const rawsynth::SynthOptions& options,
                   const std::vector<std::uint32_t>& functions) {
     std::istringstream lines(dump);
     std::string line;
-    SynthScan want;
+    rawsynth::SynthScan want;
     for (const std::uint32_t f : functions) {
         for (std::uint32_t s = 1; s <= options.scans; ++s) {
-            GenerateSynthScan(options, f, s, want);
+            rawsynth::GenerateSynthScan(options, f, s, want);
             ASSERT_TRUE(std::getline(lines, line)) << "function " << f << ", scan " << s;
             std::vector<std::string> expected{"scan", std::to_string(f), std::to_string(s),
                                               std::to_string(options.peaks)};
@@ -82,7 +82,7 @@ TEST(RawToolDump, WritesEveryScanAndPeakExactly) {
         SCOPED_TRACE(c.name);
         const ScratchDir dir;
         const std::string path = dir.Path("a.raw");
-        SynthOptions options{.functions = 3, .scans = 4, .peaks = c.peaks, .seed = 5};
+        rawsynth::SynthOptions options{.functions = 3, .scans = 4, .peaks = c.peaks, .seed = 5};
         ASSERT_EQ(RunTool({"synth", path, "--functions", "3", "--scans", "4", "--peaks",
                            std::to_string(c.peaks), "--seed", "5"})
                       .exitStatus,

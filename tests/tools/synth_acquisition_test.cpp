@@ -19,23 +19,23 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Reads the acquisition back through the library and compares every block with what the
 // generator makes for it.
-void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& options) {
+void ExpectReadsBackAsGenerated(const std::string& path, const rawsynth::SynthOptions& options) {
     RawHandle handle = 0;
     ASSERT_EQ(RawReadOpen(path.c_str(), &handle), kRawOk);
     Bytes record(kHeaderRecordSize), block(kHeaderBlockSize);
     Bytes wantRecord(kHeaderRecordSize), wantBlock(kHeaderBlockSize);
-    FillSynthHeader(options.seed, wantRecord, wantBlock);
+    rawsynth::FillSynthHeader(options.seed, wantRecord, wantBlock);
     std::uint16_t functions = 0;
     ASSERT_EQ(RawReadHeader(handle, record.data(), block.data(), &functions, nullptr), kRawOk);
     EXPECT_EQ(record, wantRecord);
     EXPECT_EQ(block, wantBlock);
     ASSERT_EQ(functions, options.functions);
 
-    SynthScan want;
+    rawsynth::SynthScan want;
     for (std::int32_t f = 1; f <= functions; ++f) {
         const auto function = static_cast<std::uint32_t>(f);
         Bytes functionRecord(kFunctionRecordSize), wantFunction(kFunctionRecordSize);
-        FillSynthFunctionRecord(options.seed, function, options.scans, wantFunction);
+        rawsynth::FillSynthFunctionRecord(options.seed, function, options.scans, wantFunction);
         ASSERT_EQ(RawReadFuncInfo(handle, f, functionRecord.data(), nullptr), kRawOk);
         EXPECT_EQ(functionRecord, wantFunction) << "function " << f;
         ASSERT_EQ(RawReadFuncInit(handle, f, 0, 0, functionRecord.data(), block.data()), kRawOk);
@@ -46,7 +46,7 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
         std::vector<std::uint32_t> intensities(options.peaks + 1);
         Bytes peakBytes(options.peaks + 1);
         for (std::int32_t s = 1; s <= static_cast<std::int32_t>(options.scans); ++s) {
-            GenerateSynthScan(options, function, static_cast<std::uint32_t>(s), want);
+            rawsynth::GenerateSynthScan(options, function, static_cast<std::uint32_t>(s), want);
             std::uint32_t capacity = options.peaks;
             std::uint8_t scanInfo[kScanInfoSize];
             ASSERT_EQ(RawReadSpectrum(handle, f, 0, s, 1, &capacity, scanInfo, masses.data(),
@@ -62,15 +62,15 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
             EXPECT_EQ(rawio::Load32(scanInfo + kScanInfoValue32Offset), want.header[2]);
             if (options.statistics) {
                 Bytes stats(kStatsRecordSize), wantStats(kStatsRecordSize);
-                FillSynthStatsRecord(options.seed, function, static_cast<std::uint32_t>(s), want,
-                                     wantStats);
+                rawsynth::FillSynthStatsRecord(options.seed, function,
+                                               static_cast<std::uint32_t>(s), want, wantStats);
                 ASSERT_EQ(RawStatsReadEntry(statsFile, s, stats.data()), kRawOk);
                 EXPECT_EQ(stats, wantStats) << "function " << f << ", scan " << s;
             }
         }
         EXPECT_EQ(RawReadFuncEnd(handle, f, 0), kRawOk);
         Bytes ee(kEERecordSize), wantEE(kEERecordSize);
-        FillSynthEERecord(options.seed, function, wantEE);
+        rawsynth::FillSynthEERecord(options.seed, function, wantEE);
         ASSERT_EQ(RawEERead(handle, f, 0, 1, ee.data()),
                   options.extendedExperiment ? kRawOk : kRawNoData);
         if (options.extendedExperiment) {
@@ -82,7 +82,7 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
     ASSERT_EQ(RawReadAnalogNumber(handle, &channels),
               options.analogChannels > 0 ? kRawOk : kRawNoData);
     Bytes wantInfos(std::size_t{channels} * kChannelInfoSize);
-    FillSynthChannelInfos(options.seed, wantInfos);
+    rawsynth::FillSynthChannelInfos(options.seed, wantInfos);
     for (std::int32_t k = 0; k < channels; ++k) {
         Bytes info(kChannelInfoSize);
         ASSERT_EQ(RawReadAnalogInfo(handle, k, info.data()), kRawOk);
@@ -93,7 +93,8 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
         ASSERT_EQ(RawReadAnalogSize(handle, k, &points), kRawOk);
         ASSERT_EQ(points, options.analogPoints);
         std::vector<std::uint32_t> a(points), b(points), wantA, wantB;
-        FillSynthChannel(options.seed, static_cast<std::uint32_t>(k), points, wantA, wantB);
+        rawsynth::FillSynthChannel(options.seed, static_cast<std::uint32_t>(k), points, wantA,
+                                   wantB);
         ASSERT_EQ(RawReadAnalogChrom(handle, k, 1, points, b.data(), a.data()), kRawOk);
         EXPECT_EQ(a, wantA) << "channel " << k;
         EXPECT_EQ(b, wantB) << "channel " << k;
@@ -106,38 +107,38 @@ void ExpectReadsBackAsGenerated(const std::string& path, const SynthOptions& opt
     Bytes records((history + 2) * kProcessRecordSize);
     ASSERT_EQ(RawReadProcInfo(handle, processInfo.data(), records.data()), kRawOk);
     Bytes wantInfo(kProcessInfoSize), wantRecords;
-    FillSynthHistory(options.seed, options.historyRecords, wantInfo, wantRecords);
+    rawsynth::FillSynthHistory(options.seed, options.historyRecords, wantInfo, wantRecords);
     EXPECT_TRUE(std::equal(wantRecords.begin(), wantRecords.end(), records.begin()));
     EXPECT_EQ(RawReadClose(handle), kRawOk);
 
     for (std::uint32_t c = 1; c <= options.companions; ++c) {
-        EXPECT_EQ(ReadFile(path + "/" + SynthCompanionName(c)),
-                  SynthCompanionContent(options.seed, c));
+        EXPECT_EQ(ReadFile(path + "/" + rawsynth::SynthCompanionName(c)),
+                  rawsynth::SynthCompanionContent(options.seed, c));
     }
 }
 
 TEST(SynthesizeAcquisition, ReadsBackBlockForBlock) {
     struct Case {
         const char* name;
-        SynthOptions options;
+        rawsynth::SynthOptions options;
     };
-    SynthOptions everything{.functions = 3,
-                            .scans = 4,
-                            .peaks = 33,
-                            .seed = 11,
-                            .analogChannels = 2,
-                            .analogPoints = 17,
-                            .historyRecords = 3,
-                            .statistics = true,
-                            .extendedExperiment = true,
-                            .companions = 2};
-    SynthOptions bare = everything;
+    rawsynth::SynthOptions everything{.functions = 3,
+                                      .scans = 4,
+                                      .peaks = 33,
+                                      .seed = 11,
+                                      .analogChannels = 2,
+                                      .analogPoints = 17,
+                                      .historyRecords = 3,
+                                      .statistics = true,
+                                      .extendedExperiment = true,
+                                      .companions = 2};
+    rawsynth::SynthOptions bare = everything;
     bare.statistics = false;
     bare.extendedExperiment = false;
     bare.analogChannels = 0;
     bare.historyRecords = 0;
     bare.companions = 0;
-    SynthOptions empty = everything;
+    rawsynth::SynthOptions empty = everything;
     empty.peaks = 0;
     empty.analogPoints = 0;
     for (const Case& c :
@@ -146,7 +147,8 @@ TEST(SynthesizeAcquisition, ReadsBackBlockForBlock) {
         const ScratchDir dir;
         const std::string path = dir.Path("a.raw");
         std::string failedStep;
-        ASSERT_EQ(SynthesizeAcquisition(path, c.options, &failedStep), kRawOk) << failedStep;
+        ASSERT_EQ(rawsynth::SynthesizeAcquisition(path, c.options, &failedStep), kRawOk)
+            << failedStep;
         ExpectReadsBackAsGenerated(path, c.options);
     }
 }
@@ -154,15 +156,16 @@ TEST(SynthesizeAcquisition, ReadsBackBlockForBlock) {
 TEST(SynthesizeAcquisition, RegeneratingKeepsTheUserFiles) {
     const ScratchDir dir;
     const std::string path = dir.Path("a.raw");
-    SynthOptions options{.functions = 1, .scans = 2, .peaks = 5, .companions = 2};
-    ASSERT_EQ(SynthesizeAcquisition(path, options), kRawOk);
+    rawsynth::SynthOptions options{.functions = 1, .scans = 2, .peaks = 5, .companions = 2};
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(path, options), kRawOk);
     WriteFile(path + "/notes.txt", "mine");
     options.seed = 2;
     options.companions = 1;
-    ASSERT_EQ(SynthesizeAcquisition(path, options), kRawOk);
+    ASSERT_EQ(rawsynth::SynthesizeAcquisition(path, options), kRawOk);
     ExpectReadsBackAsGenerated(path, options);
     EXPECT_EQ(ReadFile(path + "/notes.txt"), "mine");
-    EXPECT_EQ(ReadFile(path + "/" + SynthCompanionName(2)), SynthCompanionContent(1, 2));
+    EXPECT_EQ(ReadFile(path + "/" + rawsynth::SynthCompanionName(2)),
+              rawsynth::SynthCompanionContent(1, 2));
 }
 
 TEST(SynthesizeAcquisition, NamesWhatFailedAndTouchesNothingElse) {
@@ -170,14 +173,15 @@ TEST(SynthesizeAcquisition, NamesWhatFailedAndTouchesNothingElse) {
     const std::string plainFile = dir.Path("plain.raw");
     WriteFile(plainFile, "keep");
     std::string failedStep;
-    EXPECT_EQ(SynthesizeAcquisition(plainFile, SynthOptions{}, &failedStep), kRawPathNotDirectory);
+    EXPECT_EQ(rawsynth::SynthesizeAcquisition(plainFile, rawsynth::SynthOptions{}, &failedStep),
+              kRawPathNotDirectory);
     EXPECT_EQ(failedStep, "RawCreateOpen");
     EXPECT_EQ(ReadFile(plainFile), "keep");
 
-    SynthOptions tooMany;
+    rawsynth::SynthOptions tooMany;
     tooMany.historyRecords = 65535;
     const std::string unmade = dir.Path("unmade.raw");
-    EXPECT_EQ(SynthesizeAcquisition(unmade, tooMany, &failedStep), kRawBadArgument);
+    EXPECT_EQ(rawsynth::SynthesizeAcquisition(unmade, tooMany, &failedStep), kRawBadArgument);
     EXPECT_NE(failedStep.find("history"), std::string::npos) << failedStep;
     EXPECT_FALSE(std::filesystem::exists(unmade));
 }

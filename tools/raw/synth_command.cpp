@@ -11,19 +11,19 @@ namespace {
 struct NumberOption {
     std::string_view name;
     std::uint64_t max;
-    std::uint32_t SynthOptions::*field;
+    std::uint32_t rawsynth::SynthOptions::*field;
 };
 
 constexpr std::uint64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
 
 constexpr NumberOption kNumberOptions[] = {
-    {"functions", 65535, &SynthOptions::functions},
-    {"scans", kMaxCount, &SynthOptions::scans},
-    {"peaks", kMaxCount, &SynthOptions::peaks},
-    {"analog", 65535, &SynthOptions::analogChannels},
-    {"points", kMaxCount, &SynthOptions::analogPoints},
-    {"history", 65534, &SynthOptions::historyRecords},
-    {"companions", 100000, &SynthOptions::companions},
+    {"functions", 65535, &rawsynth::SynthOptions::functions},
+    {"scans", kMaxCount, &rawsynth::SynthOptions::scans},
+    {"peaks", kMaxCount, &rawsynth::SynthOptions::peaks},
+    {"analog", 65535, &rawsynth::SynthOptions::analogChannels},
+    {"points", kMaxCount, &rawsynth::SynthOptions::analogPoints},
+    {"history", 65534, &rawsynth::SynthOptions::historyRecords},
+    {"companions", 100000, &rawsynth::SynthOptions::companions},
 };
 
 }  // namespace
@@ -38,7 +38,7 @@ int RunSynth(const std::vector<std::string_view>& args) {
         return *done;
     }
     std::string error;
-    SynthOptions options;
+    rawsynth::SynthOptions options;
     for (const NumberOption& option : kNumberOptions) {
         std::uint64_t value = options.*option.field;
         if (!ReadNumberOption(line, option.name, option.max, value, error)) {
@@ -54,7 +54,7 @@ int RunSynth(const std::vector<std::string_view>& args) {
     options.extendedExperiment = !line.switches.contains("no-ee");
 
     std::string failedStep;
-    const RawStatus status = SynthesizeAcquisition(line.path, options, &failedStep);
+    const RawStatus status = rawsynth::SynthesizeAcquisition(line.path, options, &failedStep);
     if (status != kRawOk) {
         ReportRawFailure(line.path, "cannot synthesize (" + failedStep + ")", status);
         return kExitInputFailed;
