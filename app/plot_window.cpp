@@ -72,7 +72,8 @@ CPlotWindow::SaveNameChooser CPlotWindow::SetSaveNameChooser(SaveNameChooser cho
     return previous;
 }
 
-CPlotWindow::CPlotWindow(QWidget* owner, const QString& inputPath, const CMassRangeList& given)
+CPlotWindow::CPlotWindow(QWidget* owner, const QString& inputPath,
+                         const params::CMassRangeList& given)
     : QWidget(owner, Qt::Window), path(inputPath), rules(given) {
     setObjectName(QStringLiteral("PlotWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -114,7 +115,7 @@ CPlotWindow::CPlotWindow(QWidget* owner, const QString& inputPath, const CMassRa
 
 CPlotWindow::~CPlotWindow() = default;
 
-void CPlotWindow::SetRules(const CMassRangeList& given) {
+void CPlotWindow::SetRules(const params::CMassRangeList& given) {
     rules = given;
     Rebin();
 }
@@ -185,7 +186,7 @@ void CPlotWindow::OnSave() {
 }
 
 void InstallPlotMenu(QTreeWidget* inputList, QWidget* owner,
-                     std::function<CMassRangeList()> rules) {
+                     std::function<params::CMassRangeList()> rules) {
     inputList->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(inputList, &QWidget::customContextMenuRequested, owner,
                      [inputList, owner, rules](const QPoint& pos) {
@@ -209,7 +210,7 @@ void InstallPlotMenu(QTreeWidget* inputList, QWidget* owner,
                      });
 }
 
-void RedrawPlotWindows(QWidget* owner, const CMassRangeList& rules) {
+void RedrawPlotWindows(QWidget* owner, const params::CMassRangeList& rules) {
     for (CPlotWindow* window : owner->findChildren<CPlotWindow*>()) {
         window->SetRules(rules);
     }

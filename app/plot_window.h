@@ -22,12 +22,12 @@ class CPlotWindow : public QWidget {
     Q_OBJECT
 
   public:
-    CPlotWindow(QWidget* owner, const QString& path, const CMassRangeList& rules);
+    CPlotWindow(QWidget* owner, const QString& path, const params::CMassRangeList& rules);
     ~CPlotWindow() override;
 
     QString Path() const { return path; }
     // Draws the plot again with these rules.
-    void SetRules(const CMassRangeList& rules);
+    void SetRules(const params::CMassRangeList& rules);
     // True while a reading is under way.
     bool Busy() const { return busy; }
     // The last plot drawn, or null (none yet, or the last reading failed).
@@ -47,7 +47,7 @@ class CPlotWindow : public QWidget {
     void OnSave();
 
     QString path;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     QSpinBox* function;
     QComboBox* weight;
     QPushButton* save;
@@ -60,7 +60,8 @@ class CPlotWindow : public QWidget {
 
 // Gives the input list a context menu with "Mass-defect Plot..." on an input path, which
 // opens a CPlotWindow owned by `owner` drawn with the rules `rules` gives at that moment.
-void InstallPlotMenu(QTreeWidget* inputList, QWidget* owner, std::function<CMassRangeList()> rules);
+void InstallPlotMenu(QTreeWidget* inputList, QWidget* owner,
+                     std::function<params::CMassRangeList()> rules);
 
 // Redraws every plot window of `owner` with new rules.
-void RedrawPlotWindows(QWidget* owner, const CMassRangeList& rules);
+void RedrawPlotWindows(QWidget* owner, const params::CMassRangeList& rules);

@@ -24,7 +24,7 @@ struct Workspace {
     std::string directory;
     std::string input;
     std::string output;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
 };
 
 // The directory lives on a RAM disk when there is one.
@@ -43,7 +43,7 @@ const Workspace& TheWorkspace() {
         // Levels 1 to 3 are filtered, so spectra of those levels are decoded and rewritten;
         // other levels are copied through.
         for (std::int32_t level = 1; level <= 3; ++level) {
-            w.rules.AddEntry(MakeMassRange(level, 50, 3000, 0.25, 150, 150));
+            w.rules.AddEntry(params::MakeMassRange(level, 50, 3000, 0.25, 150, 150));
         }
         return w;
     }();

@@ -34,7 +34,7 @@ struct SpectrumPeaks {
 
 struct PassSettings {
     // Filter mode: the rules (function = MS level) and where the output goes.
-    const CMassRangeList* rules = nullptr;
+    const params::CMassRangeList* rules = nullptr;
     ByteSink* sink = nullptr;  // finished (flushed to disk) by a pass that succeeds
     // Read mode: called for every spectrum; false (with `error`) stops the pass.
     std::function<bool(const SpectrumPeaks&, std::string& error)> onSpectrum;

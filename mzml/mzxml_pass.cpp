@@ -9,10 +9,10 @@
 #include "params/rule_text.h"
 
 namespace {
-std::string RuleText(const CMassRangeList& rules, std::int32_t i) {
-    CMassRange rule;
+std::string RuleText(const params::CMassRangeList& rules, std::int32_t i) {
+    params::CMassRange rule;
     rules.GetEntry(i, rule);
-    return FormatRule(rule);
+    return params::FormatRule(rule);
 }
 }  // namespace
 

@@ -30,19 +30,23 @@ bool EndsWithNoCase(const std::string& text, const std::string& end) {
 
 bool IsGzipFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     unsigned char magic[2] = {0, 0};
     const bool gzip = ::read(fd, magic, 2) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
     ::close(fd);
     return gzip;
 }
 
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string SystemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
 
 // Makes the rename of a finished output durable.
 void SyncDirectoryOf(const std::string& path) {
     std::string directory = std::filesystem::path(path).parent_path().string();
-    if (directory.empty()) directory = ".";
+    if (directory.empty())
+        directory = ".";
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -54,7 +58,8 @@ void SyncDirectoryOf(const std::string& path) {
 
 bool IsOpenFormatPath(const std::string& path) {
     for (const char* extension : {".mzml", ".mzxml", ".mzml.gz", ".mzxml.gz"}) {
-        if (EndsWithNoCase(path, extension)) return true;
+        if (EndsWithNoCase(path, extension))
+            return true;
     }
     return false;
 }
@@ -79,8 +84,9 @@ std::string OpenFormatOutputPath(const std::string& input, const std::string& su
 }
 
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
-                          const CMassRangeList& rules, RunProgress* progress, FileRunSummary& summary,
-                          std::string& error, const OpenFormatOptions& options) {
+                          const params::CMassRangeList& rules, RunProgress* progress,
+                          FileRunSummary& summary, std::string& error,
+                          const OpenFormatOptions& options) {
     NullProgress noProgress;
     RunProgress& shown = progress != nullptr ? *progress : noProgress;
     summary = FileRunSummary{input, output, {}};
@@ -93,8 +99,9 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     struct stat outputStat {};
     if (::lstat(output.c_str(), &outputStat) == 0) {
         if (S_ISLNK(outputStat.st_mode)) {
-            error = FileMessage(output, "is a symbolic link; an output is never written through "
-                                        "a link (remove it or choose another suffix)");
+            error = FileMessage(output,
+                                "is a symbolic link; an output is never written through "
+                                "a link (remove it or choose another suffix)");
             return false;
         }
         if (!S_ISREG(outputStat.st_mode)) {
@@ -110,8 +117,8 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
 
     RemoveStaleTemporaries(output);
     const std::string temporary = TemporaryPathFor(output);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          0666);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         error = FileMessage(output, SystemError("cannot create a temporary file beside it"));
         return false;
@@ -128,7 +135,8 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     settings.sink = sink.get();
     settings.ignoreChecksums = options.ignoreChecksums;
     settings.warn = [&](const std::string& what) {
-        if (options.warn) options.warn(FileMessage(input, what));
+        if (options.warn)
+            options.warn(FileMessage(input, what));
     };
     shown.SetRange(kOpenFormatSteps);
     std::uint64_t stepsShown = 0;

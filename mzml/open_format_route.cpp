@@ -11,13 +11,12 @@ bool OpenFormatRoute::Takes(const std::string& input) const {
     return ::stat(input.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IsOpenFormatFile(input);
 }
 
-std::string OpenFormatRoute::OutputPath(const std::string& input,
-                                        const std::string& suffix) const {
+std::string OpenFormatRoute::OutputPath(const std::string& input, const std::string& suffix) const {
     return OpenFormatOutputPath(input, suffix);
 }
 
 bool OpenFormatRoute::Filter(const std::string& input, const std::string& output,
-                             const CMassRangeList& rules, RunProgress& progress,
+                             const params::CMassRangeList& rules, RunProgress& progress,
                              FileRunSummary& summary, RunFailure& failure) const {
     std::string error;
     if (FilterOpenFormatFile(input, output, rules, &progress, summary, error, options_)) {

@@ -7,15 +7,15 @@
 // by name or content, filtered by FilterOpenFormatFile. The dialog and brevanto-batch plug in
 // the same route, so the two cannot decide differently.
 class OpenFormatRoute final : public FormatRoute {
-public:
+  public:
     explicit OpenFormatRoute(OpenFormatOptions options = {}) : options_(std::move(options)) {}
 
     bool Takes(const std::string& input) const override;
     std::string OutputPath(const std::string& input, const std::string& suffix) const override;
-    bool Filter(const std::string& input, const std::string& output, const CMassRangeList& rules,
-                RunProgress& progress, FileRunSummary& summary,
+    bool Filter(const std::string& input, const std::string& output,
+                const params::CMassRangeList& rules, RunProgress& progress, FileRunSummary& summary,
                 RunFailure& failure) const override;
 
-private:
+  private:
     OpenFormatOptions options_;
 };

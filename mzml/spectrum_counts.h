@@ -13,8 +13,8 @@
 
 // Per MS level: the filter of the level and what its spectra gave.
 class SpectrumCounts {
-public:
-    explicit SpectrumCounts(const CMassRangeList* rules) : rules_(rules) {}
+  public:
+    explicit SpectrumCounts(const params::CMassRangeList* rules) : rules_(rules) {}
 
     // The filter of `level`, or null when the level has no rules (or there are no rules).
     const FunctionFilter* FilterFor(std::int32_t level);
@@ -26,8 +26,8 @@ public:
     // The user parameters of the run, as the pass meets them (mzML).
     std::vector<std::pair<std::string, std::string>> runUserParams;
 
-private:
-    const CMassRangeList* rules_;
+  private:
+    const params::CMassRangeList* rules_;
     std::map<std::int32_t, std::unique_ptr<FunctionFilter>> filters_;
     std::map<std::int32_t, FunctionSummary> levels_;
 };

@@ -18,7 +18,7 @@
 struct PlotRequest {
     std::string path;
     std::int32_t function = 1;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     HistogramSettings grid;  // its kendrick pointer is ignored; see `kendrick`
     std::optional<KendrickBase> kendrick;
     AcquisitionReadSettings read;

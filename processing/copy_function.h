@@ -11,7 +11,7 @@ struct CopyContext {
     const RawOps& ops;
     RawHandle readHandle;
     RawHandle createHandle;
-    const CMassRangeList& rules;
+    const params::CMassRangeList& rules;
     void* headerBlock;  // the run's header block, handed to RawReadFuncInit
 };
 

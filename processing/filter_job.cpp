@@ -48,7 +48,7 @@ struct HandlePair {
 
 }  // namespace
 
-CFilterJob::CFilterJob(const CMassRangeList* rules, const RawOps& rawOps)
+CFilterJob::CFilterJob(const params::CMassRangeList* rules, const RawOps& rawOps)
     : massRangeList(rules), ops(rawOps), progress(&noProgress) {}
 
 CFilterJob::~CFilterJob() = default;

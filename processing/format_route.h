@@ -11,7 +11,7 @@
 // dialog and the command line decide how an input is processed in one and the same place:
 // CFilterJob asks the route first, and the raw data route takes whatever it declines.
 class FormatRoute {
-public:
+  public:
     virtual ~FormatRoute() = default;
 
     // True when this route filters `input` (told by its name or its content).
@@ -25,8 +25,8 @@ public:
     // `summary` filled on success; false with `failure` filled (input, operation, text)
     // otherwise, nothing left at `output` and no temporary beside it.
     virtual bool Filter(const std::string& input, const std::string& output,
-                        const CMassRangeList& rules, RunProgress& progress, FileRunSummary& summary,
-                        RunFailure& failure) const = 0;
+                        const params::CMassRangeList& rules, RunProgress& progress,
+                        FileRunSummary& summary, RunFailure& failure) const = 0;
 };
 
 // The output of `input`: the route's when it takes the input, else the output naming rule's

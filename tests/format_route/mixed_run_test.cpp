@@ -62,9 +62,9 @@ class MixedRun : public ::testing::Test {
             fs::copy_file(data / "dummyiTRAQ.mzXML", root / side / "itraq.mzXML");
         }
         for (const char* text : {"1:100:2000:0.3:250:250", "2:100:2000:0.2:200:200"}) {
-            CMassRange rule;
+            params::CMassRange rule;
             std::string error;
-            ASSERT_TRUE(ParseRule(text, rule, error)) << error;
+            ASSERT_TRUE(params::ParseRule(text, rule, error)) << error;
             rules.AddEntry(rule);
             ruleArguments += std::string(" --rule ") + text;
         }
@@ -80,7 +80,7 @@ class MixedRun : public ::testing::Test {
     }
 
     fs::path data, root;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     std::string ruleArguments;
 };
 

@@ -73,14 +73,15 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
     }
     ASSERT_FALSE(copies.empty());
 
-    const std::vector<CMassRange> rules = {MakeMassRange(1, 0, 100000, 0.3, 200, 200),
-                                           MakeMassRange(2, 0, 100000, 0.6, 150, 150),
-                                           MakeMassRange(2, 110, 120, 0.1, 50, 50)};
-    CMassRangeList list;
+    const std::vector<params::CMassRange> rules = {
+        params::MakeMassRange(1, 0, 100000, 0.3, 200, 200),
+        params::MakeMassRange(2, 0, 100000, 0.6, 150, 150),
+        params::MakeMassRange(2, 110, 120, 0.1, 50, 50)};
+    params::CMassRangeList list;
     std::string command = std::string(BREVANTO_BATCH) + " --ignore-checksums";
-    for (const CMassRange& rule : rules) {
+    for (const params::CMassRange& rule : rules) {
         list.AddEntry(rule);
-        command += " --rule " + FormatRule(rule);
+        command += " --rule " + params::FormatRule(rule);
     }
     std::string inputs;
     for (const auto& [shared, copy] : copies)

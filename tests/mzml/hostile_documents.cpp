@@ -99,11 +99,11 @@ std::string MzmlSpectrumXml(const MzmlSpectrum& spectrum, std::size_t index) {
 
 }  // namespace
 
-const CMassRangeList& TestRules() {
-    static const CMassRangeList rules = [] {
-        CMassRangeList list;
-        list.AddEntry(MakeMassRange(1, 100, 2000, 0.2, 100, 100));
-        list.AddEntry(MakeMassRange(2, 100, 2000, 0.2, 100, 100));
+const params::CMassRangeList& TestRules() {
+    static const params::CMassRangeList rules = [] {
+        params::CMassRangeList list;
+        list.AddEntry(params::MakeMassRange(1, 100, 2000, 0.2, 100, 100));
+        list.AddEntry(params::MakeMassRange(2, 100, 2000, 0.2, 100, 100));
         return list;
     }();
     return rules;

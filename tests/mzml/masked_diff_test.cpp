@@ -92,7 +92,7 @@ TEST(MaskedDiff, TellsEveryForbiddenChangeFromTheTrueOutput) {
         fs::path(::testing::TempDir()) / ("mzml_masked_diff_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    const CMassRangeList rules = VariationRules();
+    const params::CMassRangeList rules = VariationRules();
     std::string inputs[2], outputs[2];
     const std::string documents[2] = {MzmlDocument(MzmlVariations().front()),
                                       MzxmlDocument(MzxmlVariations().front())};

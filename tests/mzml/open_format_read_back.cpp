@@ -11,8 +11,8 @@
 #include "mzml/document_pass.h"
 #include "processing/peak_filter.h"
 
-bool ReadOpenFormatBack(const std::string& path, const CMassRangeList* rules, ReadBack& result,
-                        std::string& error, bool ignoreChecksums) {
+bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* rules,
+                        ReadBack& result, std::string& error, bool ignoreChecksums) {
     result = ReadBack{};
     std::map<std::int32_t, std::unique_ptr<FunctionFilter>> filters;
     PassSettings settings;
@@ -47,7 +47,7 @@ bool ReadOpenFormatBack(const std::string& path, const CMassRangeList* rules, Re
 }
 
 std::string CheckFilteredOutput(const ReadBack& input, const std::string& output,
-                                const CMassRangeList& rules) {
+                                const params::CMassRangeList& rules) {
     ReadBack filtered;
     std::string error;
     if (!ReadOpenFormatBack(output, &rules, filtered, error)) {

@@ -13,6 +13,10 @@
 #include "tests/mzml/open_format_check.h"
 #include "tests/support/scratch_dir.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+
 namespace fs = std::filesystem;
 
 namespace {

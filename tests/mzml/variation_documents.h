@@ -97,4 +97,4 @@ std::string MzxmlDocument(const MzxmlVariation& v);
 std::vector<MzxmlVariation> MzxmlVariations();
 
 // Rules that keep some peaks of MS1 (fraction in (0.1, 0.5)) and MS2 ((0.45, 0.75)).
-CMassRangeList VariationRules();
+params::CMassRangeList VariationRules();

@@ -44,7 +44,7 @@ class Variation : public ::testing::Test {
         const std::string input = (dir / name).string();
         std::ofstream(input, std::ios::binary) << document;
         const std::string output = OpenFormatOutputPath(input, "_BRV");
-        const CMassRangeList rules = VariationRules();
+        const params::CMassRangeList rules = VariationRules();
         FileRunSummary summary;
         std::string error;
         std::vector<std::string> warnings;
@@ -183,7 +183,7 @@ TEST_F(Variation, PerPeakArraysAreCutAndOthersKept) {
     };
     const auto in = arrays((dir / "arrays.mzML").string());
     const auto out = arrays(output);
-    const CMassRangeList rules = VariationRules();
+    const params::CMassRangeList rules = VariationRules();
     for (const TestSpectrum& s : Spectra(false, false, "")) {
         std::vector<double> charges;
         const auto& inCharges = in.at(s.id + "\tcharge");

@@ -6,10 +6,13 @@
 #include <filesystem>
 
 #include "mzml/open_format_filter.h"
+#include "rawsynth/synth_acquisition.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/raw/raw_read_file.h"
-#include "rawsynth/synth_acquisition.h"
+
+using params::CMassRangeList;
+using params::MakeMassRange;
 
 namespace {
 

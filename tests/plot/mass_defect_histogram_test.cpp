@@ -10,6 +10,10 @@
 #include "params/mass_range.h"
 #include "params/mass_range_list.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+
 namespace {
 
 CMassRangeList Rules(std::initializer_list<CMassRange> rules) {

@@ -30,7 +30,7 @@ constexpr int kColumns = 100;  // cells of 10 Da over [0, 1000)
 constexpr int kRows = 50;      // cells of 0.02 Da
 
 // A plot of the peaks given, binned over [0, 1000) Da, with the rules of function 1.
-AcquisitionPlot MakePlot(const CMassRangeList& rules, const std::vector<float>& masses,
+AcquisitionPlot MakePlot(const params::CMassRangeList& rules, const std::vector<float>& masses,
                          const KendrickBase* kendrick = nullptr) {
     AcquisitionPlot plot;
     plot.path = "/data/probe.raw";
@@ -51,10 +51,11 @@ AcquisitionPlot MakePlot(const CMassRangeList& rules, const std::vector<float>& 
     return plot;
 }
 
-CMassRangeList SampleRules() {
-    CMassRangeList rules;
-    rules.AddEntry(MakeMassRange(1, 200, 400, 0.5, 100, 100));  // defects 0.4 .. 0.6
-    rules.AddEntry(MakeMassRange(1, 600, 800, 0.98, 50, 50));   // wraps: 0.93 .. 1 and 0 .. 0.03
+params::CMassRangeList SampleRules() {
+    params::CMassRangeList rules;
+    rules.AddEntry(params::MakeMassRange(1, 200, 400, 0.5, 100, 100));  // defects 0.4 .. 0.6
+    rules.AddEntry(
+        params::MakeMassRange(1, 600, 800, 0.98, 50, 50));  // wraps: 0.93 .. 1 and 0 .. 0.03
     return rules;
 }
 
@@ -113,7 +114,7 @@ TEST(PlotRender, DenserCellsAreDarkerOnALogScale) {
     std::vector<float> masses(100, 500.5f);    // 100 peaks in one cell
     masses.push_back(100.125f);                // one in another
     masses.insert(masses.end(), 10, 900.75f);  // ten in a third
-    const AcquisitionPlot plot = MakePlot(CMassRangeList{}, masses);
+    const AcquisitionPlot plot = MakePlot(params::CMassRangeList{}, masses);
     const QImage image = RenderPlotImage(plot, kSize);
     const PlotGeometry g(kSize, *plot.histogram);
     EXPECT_EQ(CellPixel(image, g, 500.5, 0.5), kKeptDark);
@@ -140,7 +141,7 @@ TEST(PlotRender, TheKendrickViewDrawsNoBands) {
 
 TEST(PlotRender, TheAutomaticAxisSpansTheBinnedPeaks) {
     EnsureApplication();
-    AcquisitionPlot plot = MakePlot(CMassRangeList{}, {});
+    AcquisitionPlot plot = MakePlot(params::CMassRangeList{}, {});
     HistogramSettings grid;
     grid.columns = 1000;
     grid.rows = 10;

@@ -8,6 +8,10 @@
 
 #include "params/mass_range_list.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+
 namespace {
 
 struct BandCase {

@@ -16,9 +16,9 @@ namespace {
 
 bool AddRule(const std::string& text, const std::string& where, BatchOptions& options,
              std::string& error) {
-    CMassRange rule;
+    params::CMassRange rule;
     std::string why;
-    if (!ParseRule(text, rule, why)) {
+    if (!params::ParseRule(text, rule, why)) {
         error = where + "rule '" + text + "': " + why;
         return false;
     }
@@ -189,10 +189,11 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& optio
 std::vector<std::string> BatchWarnings(const BatchOptions& options) {
     std::vector<std::string> warnings;
     for (std::int32_t i = 0; i < options.rules.GetCount(); ++i) {
-        CMassRange rule;
+        params::CMassRange rule;
         options.rules.GetEntry(i, rule);
         if (rule.GetLowMass() >= rule.GetHighMass()) {
-            warnings.push_back("rule '" + FormatRule(rule) + "' keeps nothing: its low mass " +
+            warnings.push_back("rule '" + params::FormatRule(rule) +
+                               "' keeps nothing: its low mass " +
                                std::to_string(rule.GetLowMass()) + " is not below its high mass " +
                                std::to_string(rule.GetHighMass()));
         }

@@ -10,11 +10,11 @@
 
 namespace {
 
-bool AddRule(const std::string& text, const std::string& where, CMassRangeList& rules,
+bool AddRule(const std::string& text, const std::string& where, params::CMassRangeList& rules,
              std::string& error) {
-    CMassRange rule;
+    params::CMassRange rule;
     std::string why;
-    if (!ParseRule(text, rule, why)) {
+    if (!params::ParseRule(text, rule, why)) {
         error = where + "rule '" + text + "': " + why;
         return false;
     }
@@ -22,7 +22,7 @@ bool AddRule(const std::string& text, const std::string& where, CMassRangeList& 
     return true;
 }
 
-bool ReadRulesFile(const std::string& path, CMassRangeList& rules, std::string& error) {
+bool ReadRulesFile(const std::string& path, params::CMassRangeList& rules, std::string& error) {
     std::vector<std::string> lines;
     if (!ReadTextLines(path, "rules file", lines, error)) {
         return false;

@@ -13,7 +13,7 @@
 struct PlotOptions {
     std::string input;
     std::int32_t function = 1;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     std::optional<std::pair<double, double>> mass;  // [low, high) Da
     PeakWeight weight = PeakWeight::kCount;
     std::optional<KendrickBase> kendrick;
