@@ -4,7 +4,7 @@
 #include "mzml/open_format_route.h"
 #endif
 
-const FormatRoute* DialogFormatRoute() {
+const processing::FormatRoute* DialogFormatRoute() {
 #ifdef BREVANTO_HAVE_MZML
     // Checksums are checked: a file whose own checksum is wrong fails with that reason, as in
     // brevanto-batch without --ignore-checksums. The dialog has nowhere to show warnings.

@@ -53,7 +53,7 @@ params::CMassRangeList MakeRules(int rulesForFunction) {
 void BM_FilterScan(benchmark::State& state) {
     const params::CMassRangeList rules = MakeRules(static_cast<int>(state.range(0)));
     ScanData s = MakeScan();
-    const FunctionFilter filter(rules, 1);
+    const processing::FunctionFilter filter(rules, 1);
     for (auto _ : state) {
         const std::uint32_t k =
             filter.Apply(kPeaks, s.masses.data(), s.intensities.data(), s.bytes.data(),
@@ -71,9 +71,9 @@ void BM_FilterPeaksOneCall(benchmark::State& state) {
     const params::CMassRangeList rules = MakeRules(static_cast<int>(state.range(0)));
     ScanData s = MakeScan();
     for (auto _ : state) {
-        const std::uint32_t k =
-            FilterPeaks(1, rules, kPeaks, s.masses.data(), s.intensities.data(), s.bytes.data(),
-                        s.keptMasses.data(), s.keptIntensities.data(), s.keptBytes.data());
+        const std::uint32_t k = processing::FilterPeaks(
+            1, rules, kPeaks, s.masses.data(), s.intensities.data(), s.bytes.data(),
+            s.keptMasses.data(), s.keptIntensities.data(), s.keptBytes.data());
         benchmark::DoNotOptimize(k);
         benchmark::ClobberMemory();
     }

@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Broken("the reader's message does not name the file", error);
     }
 
-    FileRunSummary summary;
+    processing::FileRunSummary summary;
     OpenFormatOptions options;
     options.ignoreChecksums = true;
     error.clear();

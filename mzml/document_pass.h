@@ -52,7 +52,7 @@ struct PassResult {
     OpenFormat format = OpenFormat::kMzml;
     // One entry per MS level met, ascending (function = level); spectra without a level are
     // counted under function 0.
-    std::vector<FunctionSummary> levels;
+    std::vector<processing::FunctionSummary> levels;
     // mzML only: the user parameters of <run> (name, value).
     std::vector<std::pair<std::string, std::string>> runUserParams;
 };

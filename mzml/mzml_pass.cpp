@@ -714,7 +714,7 @@ bool MzmlPass::ReadSpectrum() {
 
 bool MzmlPass::FilterSpectrum() {
     const std::int32_t level = levelStated_ ? scan_.msLevel : 0;
-    const FunctionFilter* filter = levelStated_ ? counts_.FilterFor(level) : nullptr;
+    const processing::FunctionFilter* filter = levelStated_ ? counts_.FilterFor(level) : nullptr;
     const std::uint64_t n = defaultArrayLength_;
     if (filter == nullptr) {
         counts_.Count(level, n, n, false);

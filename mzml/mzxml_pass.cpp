@@ -441,7 +441,8 @@ bool MzxmlPass::ReadScan(Scan& scan) {
 
 bool MzxmlPass::FilterScan(Scan& scan) {
     const std::int32_t level = scan.levelStated ? scan.meta.msLevel : 0;
-    const FunctionFilter* filter = scan.levelStated ? counts_.FilterFor(level) : nullptr;
+    const processing::FunctionFilter* filter =
+        scan.levelStated ? counts_.FilterFor(level) : nullptr;
     const std::uint64_t n = scan.peaksCount;
     if (filter == nullptr || n == 0) {
         counts_.Count(level, n, n, filter != nullptr);

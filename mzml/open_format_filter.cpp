@@ -70,28 +70,28 @@ bool IsOpenFormatFile(const std::string& path) {
 }
 
 std::string OpenFormatOutputPath(const std::string& input, const std::string& suffix) {
-    PathParts parts = SplitPath(input);
+    processing::PathParts parts = processing::SplitPath(input);
     if (Lower(parts.extension) == ".gz") {
         // x.mzML.gz: the name is "x" and the extension ".mzML.gz".
-        const PathParts inner = SplitPath(parts.name);
+        const processing::PathParts inner = processing::SplitPath(parts.name);
         if (!inner.extension.empty()) {
             parts.name = inner.name;
             parts.extension = inner.extension + parts.extension;
         }
     }
     parts.name += suffix;
-    return JoinPathParts(parts);
+    return processing::JoinPathParts(parts);
 }
 
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
-                          const params::CMassRangeList& rules, RunProgress* progress,
-                          FileRunSummary& summary, std::string& error,
+                          const params::CMassRangeList& rules, processing::RunProgress* progress,
+                          processing::FileRunSummary& summary, std::string& error,
                           const OpenFormatOptions& options) {
-    NullProgress noProgress;
-    RunProgress& shown = progress != nullptr ? *progress : noProgress;
-    summary = FileRunSummary{input, output, {}};
+    processing::NullProgress noProgress;
+    processing::RunProgress& shown = progress != nullptr ? *progress : noProgress;
+    summary = processing::FileRunSummary{input, output, {}};
 
-    const std::string refused = CheckOutputPath(input, output);
+    const std::string refused = processing::CheckOutputPath(input, output);
     if (!refused.empty()) {
         error = FileMessage(output, refused);
         return false;
@@ -115,18 +115,18 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
         return false;
     }
 
-    RemoveStaleTemporaries(output);
-    const std::string temporary = TemporaryPathFor(output);
+    processing::RemoveStaleTemporaries(output);
+    const std::string temporary = processing::TemporaryPathFor(output);
     const int fd =
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         error = FileMessage(output, SystemError("cannot create a temporary file beside it"));
         return false;
     }
-    RegisterTemporary(temporary);
+    processing::RegisterTemporary(temporary);
     auto discard = [&] {
         ::unlink(temporary.c_str());
-        UnregisterTemporary(temporary);
+        processing::UnregisterTemporary(temporary);
     };
 
     std::unique_ptr<ByteSink> sink = ByteSink::ToDescriptor(fd, IsGzipFile(input), output);
@@ -162,7 +162,7 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
         discard();
         return false;
     }
-    UnregisterTemporary(temporary);
+    processing::UnregisterTemporary(temporary);
     SyncDirectoryOf(output);
     settings.progress(1, 1);
     summary.functions = result.levels;

@@ -37,8 +37,8 @@ struct OpenFormatOptions {
 // returns false with "<file>: <what went wrong>" in `error`; nothing is left at `output` (an
 // existing file there is not touched) and no temporary remains.
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
-                          const params::CMassRangeList& rules, RunProgress* progress,
-                          FileRunSummary& summary, std::string& error,
+                          const params::CMassRangeList& rules, processing::RunProgress* progress,
+                          processing::FileRunSummary& summary, std::string& error,
                           const OpenFormatOptions& options = {});
 
 inline constexpr std::uint16_t kOpenFormatSteps = 100;

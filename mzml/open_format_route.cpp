@@ -16,8 +16,9 @@ std::string OpenFormatRoute::OutputPath(const std::string& input, const std::str
 }
 
 bool OpenFormatRoute::Filter(const std::string& input, const std::string& output,
-                             const params::CMassRangeList& rules, RunProgress& progress,
-                             FileRunSummary& summary, RunFailure& failure) const {
+                             const params::CMassRangeList& rules, processing::RunProgress& progress,
+                             processing::FileRunSummary& summary,
+                             processing::RunFailure& failure) const {
     std::string error;
     if (FilterOpenFormatFile(input, output, rules, &progress, summary, error, options_)) {
         return true;

@@ -103,7 +103,7 @@ bool StreamOpenFormat(const std::string& path, std::int32_t function, const Peak
     }
     if (counts.scans == 0) {
         std::string levels;
-        for (const FunctionSummary& level : result.levels) {
+        for (const processing::FunctionSummary& level : result.levels) {
             if (level.function > 0) {
                 levels += (levels.empty() ? "" : ", ") + std::to_string(level.function);
             }

@@ -21,7 +21,7 @@ bool BinAcquisition(const PlotRequest& request, AcquisitionPlot& plot, std::stri
     plot.function = request.function;
     plot.scans = 0;
     plot.kendrick = request.kendrick ? std::make_unique<KendrickBase>(*request.kendrick) : nullptr;
-    plot.filter = std::make_unique<FunctionFilter>(request.rules, request.function);
+    plot.filter = std::make_unique<processing::FunctionFilter>(request.rules, request.function);
     plot.functionRules = static_cast<std::size_t>(request.rules.CountForFunction(request.function));
     HistogramSettings grid = request.grid;
     grid.kendrick = plot.kendrick.get();

@@ -29,7 +29,7 @@ struct AcquisitionPlot {
     std::int32_t function = 1;
     std::uint64_t scans = 0;
     std::unique_ptr<KendrickBase> kendrick;  // set for the Kendrick view
-    std::unique_ptr<FunctionFilter> filter;
+    std::unique_ptr<processing::FunctionFilter> filter;
     std::unique_ptr<MassDefectHistogram> histogram;
     // The rule windows; empty in the Kendrick view, where they have no shape.
     std::vector<RuleBand> bands;

@@ -37,7 +37,8 @@ inline constexpr double kMaxAutoMass = 4194304.0;  // 64 Da doubled 16 times
 
 class MassDefectHistogram {
   public:
-    MassDefectHistogram(const HistogramSettings& settings, const FunctionFilter& filter);
+    MassDefectHistogram(const HistogramSettings& settings,
+                        const processing::FunctionFilter& filter);
 
     // Bins n peaks; `intensities` may be null when the weight is the count.
     void Add(const float* masses, const double* intensities, std::uint32_t n);
@@ -83,7 +84,7 @@ class MassDefectHistogram {
     bool autoMass_;
     PeakWeight weight_;
     const KendrickBase* kendrick_;
-    const FunctionFilter& filter_;
+    const processing::FunctionFilter& filter_;
     double columnScale_;  // columns per Da
     std::vector<double> cells_;
     std::uint64_t peaksRead_ = 0;

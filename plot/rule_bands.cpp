@@ -8,11 +8,11 @@ bool RuleBand::Contains(double mass, double defect) const {
     return inRange && aboveLow && defect < defectHigh;
 }
 
-std::vector<RuleBand> RuleBands(const FunctionFilter& filter) {
+std::vector<RuleBand> RuleBands(const processing::FunctionFilter& filter) {
     std::vector<RuleBand> bands;
     const auto& bounds = filter.Bounds();
     for (std::size_t i = 0; i < bounds.size(); ++i) {
-        const FunctionFilter::RuleBounds& b = bounds[i];
+        const processing::FunctionFilter::RuleBounds& b = bounds[i];
         if (!(b.lowMass < b.highMass)) {
             continue;
         }

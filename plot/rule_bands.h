@@ -25,4 +25,4 @@ struct RuleBand {
     bool Contains(double mass, double defect) const;
 };
 
-std::vector<RuleBand> RuleBands(const FunctionFilter& filter);
+std::vector<RuleBand> RuleBands(const processing::FunctionFilter& filter);

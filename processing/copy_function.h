@@ -6,6 +6,8 @@
 #include "processing/raw_ops.h"
 #include "processing/run_report.h"
 
+namespace processing {
+
 // The open pair of files one function is copied between.
 struct CopyContext {
     const RawOps& ops;
@@ -21,3 +23,5 @@ struct CopyContext {
 // operation with false and fills `failure` (all but its input); nothing written is undone.
 bool CopyFunction(const CopyContext& context, std::int32_t function, std::uint8_t* tableSlot,
                   FunctionSummary& summary, RunFailure& failure);
+
+}  // namespace processing

@@ -9,6 +9,8 @@
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
+namespace processing {
+
 // One batch run: for each input in turn, a filtered copy beside it, named by the output
 // naming rule: raw data files through the raw data library, other formats through the
 // FormatRoute the program plugs in. The run stops at the first failure; outputs finished before it
@@ -62,3 +64,5 @@ class CFilterJob {
     RunFailure failure;
     std::vector<FileRunSummary> summaries;
 };
+
+}  // namespace processing

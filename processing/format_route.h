@@ -6,6 +6,8 @@
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
+namespace processing {
+
 // Inputs that are not raw data files (the open formats) are filtered by a route the program
 // plugs into the run, so the processing core needs no library of those formats, and the
 // dialog and the command line decide how an input is processed in one and the same place:
@@ -33,3 +35,5 @@ class FormatRoute {
 // (a trailing "/" of a raw data directory dropped first). `route` may be null.
 std::string OutputPathOf(const std::string& input, const std::string& suffix,
                          const FormatRoute* route);
+
+}  // namespace processing

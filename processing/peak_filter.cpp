@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace processing {
+
 namespace {
 
 // Branch-free form of MassFraction, so that the scan loop below can be vectorised. Inside
@@ -142,3 +144,5 @@ std::uint32_t FilterPeaks(std::int32_t function, const params::CMassRangeList& r
     return FunctionFilter(rules, function)
         .Apply(n, masses, intensities, peakBytes, keptMasses, keptIntensities, keptPeakBytes);
 }
+
+}  // namespace processing

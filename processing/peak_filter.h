@@ -5,6 +5,8 @@
 
 #include "params/mass_range_list.h"
 
+namespace processing {
+
 // The mass-defect peak filter.
 //
 // A peak of function j survives when at least one rule of function j keeps it. A rule keeps a
@@ -67,3 +69,5 @@ std::uint32_t FilterPeaks(std::int32_t function, const params::CMassRangeList& r
                           std::uint32_t n, const float* masses, const std::uint32_t* intensities,
                           const std::uint8_t* peakBytes, float* keptMasses,
                           std::uint32_t* keptIntensities, std::uint8_t* keptPeakBytes);
+
+}  // namespace processing

@@ -19,6 +19,7 @@
 using params::CMassRange;
 using params::CMassRangeList;
 using params::MakeMassRange;
+using processing::CFilterJob;
 
 namespace fs = std::filesystem;
 

@@ -102,7 +102,8 @@ TEST(SpectrumGenerator, WideDefectWindowKeepsWhatAPlainRangeKeeps) {
     params::CMassRangeList rules;
     rules.AddEntry(params::MakeMassRange(1, 300, 700, 0.5, 499, 499));
     rules.AddEntry(params::MakeMassRange(2, 300, 700, 0.5, 499, 499));
-    const FunctionFilter filters[] = {FunctionFilter(rules, 1), FunctionFilter(rules, 2)};
+    const processing::FunctionFilter filters[] = {processing::FunctionFilter(rules, 1),
+                                                  processing::FunctionFilter(rules, 2)};
     std::size_t inRange = 0;
     for (const SynthSpectrum& s : Sample()) {
         for (double mz : s.mz) {

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct StepCount final : public RunProgress {
+struct StepCount final : public processing::RunProgress {
     std::vector<std::string> files;
     std::vector<std::uint16_t> ranges;
     std::vector<int> steps;
@@ -88,7 +88,7 @@ TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
     // The mzXML sample's own checksum is stale; both sides are told to take it.
     const OpenFormatRoute route(OpenFormatOptions{true, nullptr});
     StepCount progress;
-    CFilterJob job(&rules);
+    processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(Inputs("job"));
     job.SetSuffix("_BRV");
@@ -134,12 +134,12 @@ TEST_F(MixedRun, AFailingOpenFormatInputStopsTheRunWithItsDetails) {
         cut << whole.substr(0, whole.size() / 2);
     }
     const OpenFormatRoute route;  // checksums checked
-    CFilterJob job(&rules);
+    processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(Inputs("job"));
     job.SetSuffix("_BRV");
     EXPECT_FALSE(job.Run());
-    const RunFailure& failure = job.GetFailure();
+    const processing::RunFailure& failure = job.GetFailure();
     EXPECT_EQ(failure.input, (root / "job" / "tiny.mzML").string());
     EXPECT_EQ(failure.operation, "filtering");
     EXPECT_NE(failure.text.find("tiny.mzML: the file is truncated"), std::string::npos)
@@ -164,14 +164,14 @@ TEST_F(MixedRun, ContentDecidesTheRouteAndTheOutputKeepsTheFormat) {
     EXPECT_TRUE(route.Takes((root / "job" / "acquisition.data").string()));
     EXPECT_FALSE(route.Takes((root / "job" / "run.raw").string()));
     EXPECT_TRUE(route.Takes((root / "job" / "ABSENT.MZXML.GZ").string()));
-    EXPECT_EQ(OutputPathOf((root / "job" / "x.mzML.gz").string(), "_BRV", &route),
+    EXPECT_EQ(processing::OutputPathOf((root / "job" / "x.mzML.gz").string(), "_BRV", &route),
               (root / "job" / "x_BRV.mzML.gz").string());
-    EXPECT_EQ(OutputPathOf((root / "job" / "x.mzXML").string(), "_BRV", &route),
+    EXPECT_EQ(processing::OutputPathOf((root / "job" / "x.mzXML").string(), "_BRV", &route),
               (root / "job" / "x_BRV.mzXML").string());
-    EXPECT_EQ(OutputPathOf((root / "job" / "run.raw/").string(), "_BRV", &route),
+    EXPECT_EQ(processing::OutputPathOf((root / "job" / "run.raw/").string(), "_BRV", &route),
               (root / "job" / "run_BRV.raw").string());
 
-    CFilterJob job(&rules);
+    processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(std::vector<std::string>{(root / "job" / "acquisition.data").string()});
     job.SetSuffix("_BRV");

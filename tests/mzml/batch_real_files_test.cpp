@@ -95,7 +95,7 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
         // The same bytes as the library gives for the shared file itself.
         const fs::path reference = dir.parent_path() / ("reference_" + std::to_string(::getpid()) +
                                                         fs::path(output).extension().string());
-        FileRunSummary summary;
+        processing::FileRunSummary summary;
         std::string error;
         OpenFormatOptions options;
         options.ignoreChecksums = true;

@@ -99,7 +99,7 @@ class CorruptionSweep : public ::testing::TestWithParam<const char*> {
         if (!readable) {
             EXPECT_NE(readError.find(input_), std::string::npos) << what << ": " << readError;
         }
-        FileRunSummary summary;
+        processing::FileRunSummary summary;
         std::string error;
         OpenFormatOptions options;
         // Past the checksum, so that damage reaches the code behind it.

@@ -56,7 +56,7 @@ struct Outcome {
 
 Outcome Filter(const std::string& input, const std::string& output, bool ignoreChecksums = false) {
     Outcome outcome;
-    FileRunSummary summary;
+    processing::FileRunSummary summary;
     OpenFormatOptions options;
     options.ignoreChecksums = ignoreChecksums;
     options.warn = [&](const std::string& what) { outcome.warnings.push_back(what); };

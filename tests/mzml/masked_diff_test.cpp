@@ -100,7 +100,7 @@ TEST(MaskedDiff, TellsEveryForbiddenChangeFromTheTrueOutput) {
         inputs[k] = (dir / (k == 0 ? "in.mzML" : "in.mzXML")).string();
         std::ofstream(inputs[k], std::ios::binary) << documents[k];
         outputs[k] = OpenFormatOutputPath(inputs[k], "_BRV");
-        FileRunSummary summary;
+        processing::FileRunSummary summary;
         std::string error;
         ASSERT_TRUE(FilterOpenFormatFile(inputs[k], outputs[k], rules, nullptr, summary, error))
             << error;

@@ -14,7 +14,7 @@
 bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* rules,
                         ReadBack& result, std::string& error, bool ignoreChecksums) {
     result = ReadBack{};
-    std::map<std::int32_t, std::unique_ptr<FunctionFilter>> filters;
+    std::map<std::int32_t, std::unique_ptr<processing::FunctionFilter>> filters;
     PassSettings settings;
     settings.ignoreChecksums = ignoreChecksums;
     settings.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& why) {
@@ -24,11 +24,11 @@ bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* r
         }
         ++result.spectra;
         result.peaks += spectrum.mz.size();
-        const FunctionFilter* filter = nullptr;
+        const processing::FunctionFilter* filter = nullptr;
         if (rules != nullptr) {
             auto& slot = filters[spectrum.scan.msLevel];
             if (!slot)
-                slot = std::make_unique<FunctionFilter>(*rules, spectrum.scan.msLevel);
+                slot = std::make_unique<processing::FunctionFilter>(*rules, spectrum.scan.msLevel);
             if (!slot->Empty())
                 filter = slot.get();
         }

@@ -16,6 +16,8 @@
 using params::CMassRange;
 using params::CMassRangeList;
 using params::MakeMassRange;
+using processing::FileRunSummary;
+using processing::FunctionSummary;
 
 namespace fs = std::filesystem;
 

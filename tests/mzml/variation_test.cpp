@@ -45,7 +45,7 @@ class Variation : public ::testing::Test {
         std::ofstream(input, std::ios::binary) << document;
         const std::string output = OpenFormatOutputPath(input, "_BRV");
         const params::CMassRangeList rules = VariationRules();
-        FileRunSummary summary;
+        processing::FileRunSummary summary;
         std::string error;
         std::vector<std::string> warnings;
         OpenFormatOptions options;
@@ -139,7 +139,7 @@ TEST_F(Variation, LargestSpectrumIsFilteredAndOneMoreRefused) {
     const std::string input = (dir / "too large.mzML").string();
     std::ofstream(input, std::ios::binary) << MzmlDocument(v);
     const std::string output = OpenFormatOutputPath(input, "_BRV");
-    FileRunSummary summary;
+    processing::FileRunSummary summary;
     std::string error;
     EXPECT_FALSE(FilterOpenFormatFile(input, output, VariationRules(), nullptr, summary, error));
     EXPECT_NE(error.find(input), std::string::npos) << error;

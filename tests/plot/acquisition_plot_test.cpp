@@ -13,6 +13,9 @@
 
 using params::CMassRangeList;
 using params::MakeMassRange;
+using processing::FileRunSummary;
+using processing::FilterPeaks;
+using processing::FunctionSummary;
 
 namespace {
 

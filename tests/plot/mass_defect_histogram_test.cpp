@@ -13,6 +13,8 @@
 using params::CMassRange;
 using params::CMassRangeList;
 using params::MakeMassRange;
+using processing::FunctionFilter;
+using processing::MassFraction;
 
 namespace {
 

@@ -35,7 +35,7 @@ AcquisitionPlot MakePlot(const params::CMassRangeList& rules, const std::vector<
     AcquisitionPlot plot;
     plot.path = "/data/probe.raw";
     plot.function = 1;
-    plot.filter = std::make_unique<FunctionFilter>(rules, 1);
+    plot.filter = std::make_unique<processing::FunctionFilter>(rules, 1);
     if (kendrick != nullptr)
         plot.kendrick = std::make_unique<KendrickBase>(*kendrick);
     HistogramSettings grid;

@@ -16,6 +16,13 @@
 #include "processing/peak_filter.h"
 #include "tests/processing/fake_raw_library.h"
 
+using params::CMassRangeList;
+using params::MakeMassRange;
+using processing::CFilterJob;
+using processing::FunctionFilter;
+using processing::FunctionSummary;
+using processing::RunProgress;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -91,7 +98,7 @@ class RecordingProgress : public RunProgress {
 class FilterJobTest : public ::testing::Test {
   protected:
     FakeRawLibrary lib;
-    params::CMassRangeList rules;
+    CMassRangeList rules;
 
     // A file with a filtered function with statistics and EE data, an unfiltered one without
     // either, and a filtered one of zero scans; two analog channels, one of zero points; three
@@ -117,10 +124,10 @@ class FilterJobTest : public ::testing::Test {
     }
 
     void UseRules() {
-        rules.AddEntry(params::MakeMassRange(1, 0, 1200, 0.25, 150, 150));
-        rules.AddEntry(params::MakeMassRange(3, 0, 1200, 0.5, 10, 10));
+        rules.AddEntry(MakeMassRange(1, 0, 1200, 0.25, 150, 150));
+        rules.AddEntry(MakeMassRange(3, 0, 1200, 0.5, 10, 10));
         rules.AddEntry(
-            params::MakeMassRange(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
+            MakeMassRange(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
     }
 };
 
@@ -359,9 +366,9 @@ TEST_F(FilterJobTest, MorePeaksThanCapacityIsAFailure) {
         FakeRawLibrary fake;
         fake.inputs["x.raw"] = RichInput();
         fake.extraPeaksReported = 1000;
-        params::CMassRangeList list;
+        CMassRangeList list;
         if (filtered)
-            list.AddEntry(params::MakeMassRange(1, 0, 1200, 0.5, 500, 500));
+            list.AddEntry(MakeMassRange(1, 0, 1200, 0.5, 500, 500));
         CFilterJob job(&list, FakeRawLibrary::Ops());
         job.SetFileList("x.raw");
         job.SetSuffix("_BRV");

@@ -14,6 +14,8 @@
 using params::CMassRange;
 using params::CMassRangeList;
 using params::MakeMassRange;
+using processing::FilterPeaks;
+using processing::MassFraction;
 
 namespace {
 

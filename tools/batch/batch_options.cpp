@@ -28,7 +28,7 @@ bool AddRule(const std::string& text, const std::string& where, BatchOptions& op
 
 bool ReadRulesFile(const std::string& path, BatchOptions& options, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(path, "rules file", lines, error)) {
+    if (!processing::ReadTextLines(path, "rules file", lines, error)) {
         return false;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -104,7 +104,7 @@ bool ReadJobs(const std::string& number, unsigned& jobs, std::string& error) {
 
 bool ReadListFile(const std::string& path, BatchOptions& options, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(path, "list file", lines, error)) {
+    if (!processing::ReadTextLines(path, "list file", lines, error)) {
         return false;
     }
     // An empty line names no input (a blank line between groups, say).

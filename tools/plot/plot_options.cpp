@@ -24,7 +24,7 @@ bool AddRule(const std::string& text, const std::string& where, params::CMassRan
 
 bool ReadRulesFile(const std::string& path, params::CMassRangeList& rules, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(path, "rules file", lines, error)) {
+    if (!processing::ReadTextLines(path, "rules file", lines, error)) {
         return false;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
