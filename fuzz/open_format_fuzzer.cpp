@@ -39,7 +39,7 @@ const Workspace& TheWorkspace() {
         Workspace w;
         w.directory = dir.string();
         w.input = (dir / "input.mzML").string();
-        w.output = OpenFormatOutputPath(w.input, "_BRV");
+        w.output = mzml::OpenFormatOutputPath(w.input, "_BRV");
         // Levels 1 to 3 are filtered, so spectra of those levels are decoded and rewritten;
         // other levels are copied through.
         for (std::int32_t level = 1; level <= 3; ++level) {
@@ -91,10 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     processing::FileRunSummary summary;
-    OpenFormatOptions options;
+    mzml::OpenFormatOptions options;
     options.ignoreChecksums = true;
     error.clear();
-    if (FilterOpenFormatFile(w.input, w.output, w.rules, nullptr, summary, error, options)) {
+    if (mzml::FilterOpenFormatFile(w.input, w.output, w.rules, nullptr, summary, error, options)) {
         // A file only the filter takes is no broken promise: it copies spectra of levels
         // without rules as they are, where the reader decodes them.
         if (readable) {

@@ -11,6 +11,8 @@
 #include "params/mass_range_list.h"
 #include "processing/run_report.h"
 
+namespace mzml {
+
 // One pass over an mzML or mzXML document, front to back. With a sink it is the filter: the
 // input is copied to the sink unchanged except where peaks are dropped (see
 // docs/open-formats.md for the exact list of changes). Without one it is the reader: each
@@ -68,3 +70,5 @@ bool SniffOpenFormat(const std::string& path, OpenFormat& format);
 // in `error`; in filter mode an output error names the output through the sink's message.
 bool RunDocumentPass(const std::string& path, const PassSettings& settings, PassResult& result,
                      std::string& error);
+
+}  // namespace mzml

@@ -8,6 +8,8 @@
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
 
+namespace mzml {
+
 namespace {
 std::string RuleText(const params::CMassRangeList& rules, std::int32_t i) {
     params::CMassRange rule;
@@ -1044,3 +1046,5 @@ std::string MzmlPass::Holding() const {
         return "the file's header (up to <run>)";
     return {};
 }
+
+}  // namespace mzml

@@ -8,6 +8,8 @@
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
 
+namespace mzml {
+
 namespace {
 std::string RuleText(const params::CMassRangeList& rules, std::int32_t i) {
     params::CMassRange rule;
@@ -618,3 +620,5 @@ std::string MzxmlPass::Holding() const {
         return "the file's header (up to the first scan)";
     return {};
 }
+
+}  // namespace mzml

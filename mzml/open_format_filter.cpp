@@ -16,6 +16,8 @@
 #include "processing/output_path.h"
 #include "processing/temporary_output.h"
 
+namespace mzml {
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -168,3 +170,5 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     summary.functions = result.levels;
     return true;
 }
+
+}  // namespace mzml

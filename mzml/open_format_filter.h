@@ -7,6 +7,8 @@
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
+namespace mzml {
+
 // Filtering mzML and mzXML files (plain or gzipped) with the peak filter of our raw data files.
 //
 // A rule's function is the spectrum's MS level (function 1 = MS1, 2 = MS2, ...). The output is
@@ -42,3 +44,5 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
                           const OpenFormatOptions& options = {});
 
 inline constexpr std::uint16_t kOpenFormatSteps = 100;
+
+}  // namespace mzml

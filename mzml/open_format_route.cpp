@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+namespace mzml {
+
 bool OpenFormatRoute::Takes(const std::string& input) const {
     if (IsOpenFormatPath(input)) {
         return true;
@@ -31,3 +33,5 @@ bool OpenFormatRoute::Filter(const std::string& input, const std::string& output
     failure.where.clear();
     return false;
 }
+
+}  // namespace mzml

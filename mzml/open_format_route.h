@@ -3,6 +3,8 @@
 #include "mzml/open_format_filter.h"
 #include "processing/format_route.h"
 
+namespace mzml {
+
 // The open formats as a route of the batch run: mzML and mzXML inputs, plain or gzipped, told
 // by name or content, filtered by FilterOpenFormatFile. The dialog and brevanto-batch plug in
 // the same route, so the two cannot decide differently.
@@ -20,3 +22,5 @@ class OpenFormatRoute final : public processing::FormatRoute {
   private:
     OpenFormatOptions options_;
 };
+
+}  // namespace mzml

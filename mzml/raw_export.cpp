@@ -22,6 +22,8 @@
 #include "processing/output_path.h"
 #include "processing/temporary_output.h"
 
+namespace mzml {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -316,3 +318,5 @@ bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std:
     SyncDirectoryOf(outputMzml);
     return true;
 }
+
+}  // namespace mzml

@@ -18,6 +18,8 @@
 #include "processing/temporary_output.h"
 #include "rawio/record_fields.h"
 
+namespace mzml {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -298,3 +300,5 @@ bool ImportMzml(const std::string& givenInput, const std::string& givenOutput, s
     }
     return true;
 }
+
+}  // namespace mzml

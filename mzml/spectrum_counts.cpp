@@ -1,5 +1,7 @@
 #include "mzml/spectrum_counts.h"
 
+namespace mzml {
+
 const processing::FunctionFilter* SpectrumCounts::FilterFor(std::int32_t level) {
     if (rules_ == nullptr || level <= 0) {
         return nullptr;
@@ -32,3 +34,5 @@ std::vector<processing::FunctionSummary> SpectrumCounts::Summaries() const {
     }
     return result;
 }
+
+}  // namespace mzml

@@ -11,6 +11,8 @@
 #include "processing/peak_filter.h"
 #include "processing/run_report.h"
 
+namespace mzml {
+
 // Per MS level: the filter of the level and what its spectra gave.
 class SpectrumCounts {
   public:
@@ -31,3 +33,5 @@ class SpectrumCounts {
     std::map<std::int32_t, std::unique_ptr<processing::FunctionFilter>> filters_;
     std::map<std::int32_t, processing::FunctionSummary> levels_;
 };
+
+}  // namespace mzml

@@ -86,7 +86,7 @@ class MixedRun : public ::testing::Test {
 
 TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
     // The mzXML sample's own checksum is stale; both sides are told to take it.
-    const OpenFormatRoute route(OpenFormatOptions{true, nullptr});
+    const mzml::OpenFormatRoute route(mzml::OpenFormatOptions{true, nullptr});
     StepCount progress;
     processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
@@ -120,8 +120,8 @@ TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
     EXPECT_EQ(progress.ranges[0], 2);
     EXPECT_EQ(progress.steps[0], 2);
     for (std::size_t i = 1; i < 4; ++i) {
-        EXPECT_EQ(progress.ranges[i], kOpenFormatSteps) << progress.files[i];
-        EXPECT_EQ(progress.steps[i], kOpenFormatSteps) << progress.files[i];
+        EXPECT_EQ(progress.ranges[i], mzml::kOpenFormatSteps) << progress.files[i];
+        EXPECT_EQ(progress.steps[i], mzml::kOpenFormatSteps) << progress.files[i];
     }
 }
 
@@ -133,7 +133,7 @@ TEST_F(MixedRun, AFailingOpenFormatInputStopsTheRunWithItsDetails) {
         std::ofstream cut(root / "job" / "tiny.mzML", std::ios::binary | std::ios::trunc);
         cut << whole.substr(0, whole.size() / 2);
     }
-    const OpenFormatRoute route;  // checksums checked
+    const mzml::OpenFormatRoute route;  // checksums checked
     processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(Inputs("job"));
@@ -160,7 +160,7 @@ TEST_F(MixedRun, ContentDecidesTheRouteAndTheOutputKeepsTheFormat) {
     // An mzML under a name that says nothing is still filtered as mzML; a raw data directory
     // is never taken by the open-format route.
     fs::copy_file(root / "job" / "tiny.mzML", root / "job" / "acquisition.data");
-    const OpenFormatRoute route;
+    const mzml::OpenFormatRoute route;
     EXPECT_TRUE(route.Takes((root / "job" / "acquisition.data").string()));
     EXPECT_FALSE(route.Takes((root / "job" / "run.raw").string()));
     EXPECT_TRUE(route.Takes((root / "job" / "ABSENT.MZXML.GZ").string()));

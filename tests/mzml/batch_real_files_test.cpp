@@ -90,17 +90,17 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
     std::string report;
     ASSERT_EQ(RunCommand(command + inputs, report), 0) << report;
     for (const auto& [shared, copy] : copies) {
-        const std::string output = OpenFormatOutputPath(copy, "_BRV");
+        const std::string output = mzml::OpenFormatOutputPath(copy, "_BRV");
         ASSERT_TRUE(fs::exists(output)) << output << " was not written:\n" << report;
         // The same bytes as the library gives for the shared file itself.
         const fs::path reference = dir.parent_path() / ("reference_" + std::to_string(::getpid()) +
                                                         fs::path(output).extension().string());
         processing::FileRunSummary summary;
         std::string error;
-        OpenFormatOptions options;
+        mzml::OpenFormatOptions options;
         options.ignoreChecksums = true;
-        ASSERT_TRUE(FilterOpenFormatFile(shared, reference.string(), list, nullptr, summary, error,
-                                         options))
+        ASSERT_TRUE(mzml::FilterOpenFormatFile(shared, reference.string(), list, nullptr, summary,
+                                               error, options))
             << error;
         EXPECT_TRUE(ReadContent(output) == ReadContent(reference.string()))
             << output << " differs from the library's output for " << shared;

@@ -77,7 +77,7 @@ class CorruptionSweep : public ::testing::TestWithParam<const char*> {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         input_ = (dir_ / GetParam()).string();
-        output_ = OpenFormatOutputPath(input_, "_BRV");
+        output_ = mzml::OpenFormatOutputPath(input_, "_BRV");
     }
     void TearDown() override {
         for (const std::string& what : tookWhatTheReaderRefuses_) {
@@ -101,11 +101,11 @@ class CorruptionSweep : public ::testing::TestWithParam<const char*> {
         }
         processing::FileRunSummary summary;
         std::string error;
-        OpenFormatOptions options;
+        mzml::OpenFormatOptions options;
         // Past the checksum, so that damage reaches the code behind it.
         options.ignoreChecksums = true;
-        const bool ok = FilterOpenFormatFile(input_, output_, hostile::TestRules(), nullptr,
-                                             summary, error, options);
+        const bool ok = mzml::FilterOpenFormatFile(input_, output_, hostile::TestRules(), nullptr,
+                                                   summary, error, options);
         if (ok && readable) {
             EXPECT_EQ(CheckFilteredOutput(read, output_, hostile::TestRules()), "") << what;
         } else if (ok) {

@@ -23,6 +23,13 @@
 #include "tests/mzml/hostile_documents.h"
 #include "tests/mzml/open_format_read_back.h"
 
+using mzml::Base64Encode;
+using mzml::FilterOpenFormatFile;
+using mzml::kMaxArrayValues;
+using mzml::kMaxHeldBytes;
+using mzml::OpenFormatOptions;
+using mzml::OpenFormatOutputPath;
+
 namespace fs = std::filesystem;
 using namespace hostile;
 

@@ -99,10 +99,11 @@ TEST(MaskedDiff, TellsEveryForbiddenChangeFromTheTrueOutput) {
     for (int k = 0; k < 2; ++k) {
         inputs[k] = (dir / (k == 0 ? "in.mzML" : "in.mzXML")).string();
         std::ofstream(inputs[k], std::ios::binary) << documents[k];
-        outputs[k] = OpenFormatOutputPath(inputs[k], "_BRV");
+        outputs[k] = mzml::OpenFormatOutputPath(inputs[k], "_BRV");
         processing::FileRunSummary summary;
         std::string error;
-        ASSERT_TRUE(FilterOpenFormatFile(inputs[k], outputs[k], rules, nullptr, summary, error))
+        ASSERT_TRUE(
+            mzml::FilterOpenFormatFile(inputs[k], outputs[k], rules, nullptr, summary, error))
             << error;
         std::string report;
         ASSERT_EQ(RunMaskedDiff(inputs[k], outputs[k], rules, report), 0) << report;

@@ -18,6 +18,11 @@
 #error "BREVANTO_MZML_TEST_SCRIPTS must name the folder of masked_diff.py"
 #endif
 
+using mzml::PassResult;
+using mzml::PassSettings;
+using mzml::RunDocumentPass;
+using mzml::SpectrumPeaks;
+
 namespace {
 
 std::uint64_t Bits(double value) {

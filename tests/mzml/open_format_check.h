@@ -15,7 +15,7 @@
 // Every spectrum of `path` as the reader (RunDocumentPass in read mode) hands it over. False
 // with `error` when the reader refuses the file (outputs are read with their checksum checked;
 // inputs may carry a stale one).
-bool ReadAllSpectra(const std::string& path, std::vector<SpectrumPeaks>& spectra,
+bool ReadAllSpectra(const std::string& path, std::vector<mzml::SpectrumPeaks>& spectra,
                     std::string& error, bool ignoreChecksums);
 
 // What the filter should have done, spectrum by spectrum.

@@ -15,9 +15,9 @@ bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* r
                         ReadBack& result, std::string& error, bool ignoreChecksums) {
     result = ReadBack{};
     std::map<std::int32_t, std::unique_ptr<processing::FunctionFilter>> filters;
-    PassSettings settings;
+    mzml::PassSettings settings;
     settings.ignoreChecksums = ignoreChecksums;
-    settings.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& why) {
+    settings.onSpectrum = [&](const mzml::SpectrumPeaks& spectrum, std::string& why) {
         if (!spectrum.intensity.empty() && spectrum.mz.size() != spectrum.intensity.size()) {
             why = "the reader handed over arrays of unequal length";
             return false;
@@ -42,8 +42,8 @@ bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* r
         }
         return true;
     };
-    PassResult pass;
-    return RunDocumentPass(path, settings, pass, error);
+    mzml::PassResult pass;
+    return mzml::RunDocumentPass(path, settings, pass, error);
 }
 
 std::string CheckFilteredOutput(const ReadBack& input, const std::string& output,

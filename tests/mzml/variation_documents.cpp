@@ -16,6 +16,9 @@
 // about every member left to its default there.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
+using mzml::NumpressEncode;
+using mzml::NumpressKind;
+
 namespace {
 
 std::string Base64(const std::vector<std::uint8_t>& bytes) {

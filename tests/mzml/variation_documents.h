@@ -17,7 +17,7 @@ struct ArraySpec {
     const char* role;  // cvParam of the array's kind
     Kind kind = Kind::kF64;
     bool zlib = false;
-    std::optional<NumpressKind> numpress;
+    std::optional<mzml::NumpressKind> numpress;
 };
 
 struct TestSpectrum {

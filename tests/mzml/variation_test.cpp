@@ -19,6 +19,11 @@
 #include "tests/mzml/open_format_check.h"
 #include "tests/mzml/variation_documents.h"
 
+using mzml::FilterOpenFormatFile;
+using mzml::kMaxArrayValues;
+using mzml::OpenFormatOptions;
+using mzml::OpenFormatOutputPath;
+
 namespace fs = std::filesystem;
 
 // The variations are tables of designated initializers that name only what differs; GCC warns

@@ -11,6 +11,8 @@
 #include "tests/support/scratch_dir.h"
 #include "tools/raw/raw_read_file.h"
 
+using mzml::FilterOpenFormatFile;
+using mzml::OpenFormatOptions;
 using params::CMassRangeList;
 using params::MakeMassRange;
 using processing::FileRunSummary;

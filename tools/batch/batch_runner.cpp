@@ -22,8 +22,8 @@ void PrintWarning(const std::string& warning) {
 // The route of the other formats, the same for every input of the run (and the dialog's).
 const processing::FormatRoute* RouteFor(const BatchOptions& options) {
 #ifdef BREVANTO_HAVE_MZML
-    static const OpenFormatRoute checked(OpenFormatOptions{false, PrintWarning});
-    static const OpenFormatRoute unchecked(OpenFormatOptions{true, PrintWarning});
+    static const mzml::OpenFormatRoute checked(mzml::OpenFormatOptions{false, PrintWarning});
+    static const mzml::OpenFormatRoute unchecked(mzml::OpenFormatOptions{true, PrintWarning});
     return options.ignoreChecksums ? &unchecked : &checked;
 #else
     (void)options;
