@@ -47,7 +47,7 @@ class PlotView : public QWidget {
         setObjectName(QStringLiteral("plotView"));
         setMinimumSize(480, 320);
     }
-    void Show(std::shared_ptr<AcquisitionPlot> shown) {
+    void Show(std::shared_ptr<plot::AcquisitionPlot> shown) {
         plot = std::move(shown);
         update();
     }
@@ -63,7 +63,7 @@ class PlotView : public QWidget {
     }
 
   private:
-    std::shared_ptr<AcquisitionPlot> plot;
+    std::shared_ptr<plot::AcquisitionPlot> plot;
 };
 
 CPlotWindow::SaveNameChooser CPlotWindow::SetSaveNameChooser(SaveNameChooser chooser) {
@@ -121,13 +121,14 @@ void CPlotWindow::SetRules(const params::CMassRangeList& given) {
 }
 
 void CPlotWindow::Rebin() {
-    PlotRequest request;
+    plot::PlotRequest request;
     request.path = path.toStdString();
     request.function = function->value();
     request.rules = rules;
     request.grid.columns = kColumns;
     request.grid.rows = kRows;
-    request.grid.weight = weight->currentIndex() == 1 ? PeakWeight::kIntensity : PeakWeight::kCount;
+    request.grid.weight =
+        weight->currentIndex() == 1 ? plot::PeakWeight::kIntensity : plot::PeakWeight::kCount;
     // The dialog plots what the filter would take; a file the filter refuses is refused here.
     const unsigned current = ++generation;
     busy = true;
@@ -137,9 +138,9 @@ void CPlotWindow::Rebin() {
                         .arg(request.function));
     QPointer<CPlotWindow> guard(this);
     QThreadPool::globalInstance()->start([guard, current, request] {
-        auto result = std::make_shared<AcquisitionPlot>();
+        auto result = std::make_shared<plot::AcquisitionPlot>();
         std::string error;
-        const bool ok = BinAcquisition(request, *result, error);
+        const bool ok = plot::BinAcquisition(request, *result, error);
         QMetaObject::invokeMethod(
             qApp,
             [guard, current, result, ok, error] {
@@ -151,7 +152,7 @@ void CPlotWindow::Rebin() {
     });
 }
 
-void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<AcquisitionPlot> result,
+void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<plot::AcquisitionPlot> result,
                            const QString& error) {
     if (done != generation) {
         return;  // superseded by a newer request
@@ -160,7 +161,7 @@ void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<AcquisitionPlot> resul
     plot = std::move(result);
     view->Show(plot);
     save->setEnabled(plot != nullptr);
-    status->setText(plot ? QString::fromStdString(PlotSummary(*plot)) : error);
+    status->setText(plot ? QString::fromStdString(plot::PlotSummary(*plot)) : error);
     emit Drawn();
 }
 

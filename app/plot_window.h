@@ -12,7 +12,9 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTreeWidget;
+namespace plot {
 struct AcquisitionPlot;
+}  // namespace plot
 
 // A window with one input's mass-defect plot: a function chosen in it, the main dialog's
 // current rules drawn over the peaks, and Save... to write the picture as PNG or SVG. The file
@@ -31,7 +33,7 @@ class CPlotWindow : public QWidget {
     // True while a reading is under way.
     bool Busy() const { return busy; }
     // The last plot drawn, or null (none yet, or the last reading failed).
-    const AcquisitionPlot* Plot() const { return plot.get(); }
+    const plot::AcquisitionPlot* Plot() const { return plot.get(); }
 
     // Where Save... writes: asks the user by default; tests answer for them.
     using SaveNameChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
@@ -42,7 +44,7 @@ class CPlotWindow : public QWidget {
 
   private:
     void Rebin();
-    void OnBinned(unsigned generation, std::shared_ptr<AcquisitionPlot> result,
+    void OnBinned(unsigned generation, std::shared_ptr<plot::AcquisitionPlot> result,
                   const QString& error);
     void OnSave();
 
@@ -53,7 +55,7 @@ class CPlotWindow : public QWidget {
     QPushButton* save;
     QLabel* status;
     class PlotView* view;
-    std::shared_ptr<AcquisitionPlot> plot;
+    std::shared_ptr<plot::AcquisitionPlot> plot;
     unsigned generation = 0;
     bool busy = false;
 };

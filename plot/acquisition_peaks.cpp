@@ -7,6 +7,8 @@
 #include "mzml/document_pass.h"
 #include "tools/raw/raw_read_file.h"
 
+namespace plot {
+
 namespace {
 
 std::string RawFailure(const std::string& path, const std::string& step, RawStatus status) {
@@ -136,3 +138,5 @@ bool StreamAcquisitionPeaks(const std::string& path, std::int32_t function,
     }
     return StreamOpenFormat(path, function, onPeaks, counts, error, read);
 }
+
+}  // namespace plot

@@ -4,6 +4,8 @@
 
 #include "plot/acquisition_peaks.h"
 
+namespace plot {
+
 namespace {
 
 std::string Grouped(std::uint64_t n) {
@@ -52,3 +54,5 @@ std::string PlotSummary(const AcquisitionPlot& plot) {
     }
     return text + ", " + Grouped(plot.histogram->PeaksKept()) + " kept";
 }
+
+}  // namespace plot

@@ -13,6 +13,8 @@
 #include "plot/rule_bands.h"
 #include "processing/peak_filter.h"
 
+namespace plot {
+
 // One acquisition's function binned for a plot, with the rules of that function as bands:
 // what the command-line tool and the dialog's plot window both draw.
 struct PlotRequest {
@@ -42,3 +44,5 @@ bool BinAcquisition(const PlotRequest& request, AcquisitionPlot& plot, std::stri
 
 // "example.mzML, function 1: 12,345 peaks, 678 kept" (or "no rules: all kept").
 std::string PlotSummary(const AcquisitionPlot& plot);
+
+}  // namespace plot

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+namespace plot {
+
 namespace {
 
 constexpr std::uint32_t kBlock = 256;
@@ -163,3 +165,5 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
         highestMass_ = highest;
     }
 }
+
+}  // namespace plot

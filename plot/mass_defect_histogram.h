@@ -6,6 +6,8 @@
 #include "plot/kendrick.h"
 #include "processing/peak_filter.h"
 
+namespace plot {
+
 // Peaks of one function binned by mass (x) and mass defect (y), split into the peaks the
 // filter keeps and the peaks it drops. Memory is two grids of columns x rows cells, whatever
 // the number of peaks, so an acquisition of any size is binned as it is read.
@@ -94,3 +96,5 @@ class MassDefectHistogram {
     double lowestMass_ = 0.0;
     double highestMass_ = 0.0;
 };
+
+}  // namespace plot

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace plot {
+
 bool RuleBand::Contains(double mass, double defect) const {
     const bool inRange = massLow <= mass && mass < massHigh;
     const bool aboveLow = includesDefectLow ? defect >= defectLow : defect > defectLow;
@@ -38,3 +40,5 @@ std::vector<RuleBand> RuleBands(const processing::FunctionFilter& filter) {
     }
     return bands;
 }
+
+}  // namespace plot

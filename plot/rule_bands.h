@@ -5,6 +5,8 @@
 
 #include "processing/peak_filter.h"
 
+namespace plot {
+
 // The rules of one function as shapes on the mass/mass-defect plane, taken from the bounds
 // FunctionFilter itself works out, so that what is drawn is what runs.
 //
@@ -26,3 +28,5 @@ struct RuleBand {
 };
 
 std::vector<RuleBand> RuleBands(const processing::FunctionFilter& filter);
+
+}  // namespace plot

@@ -13,6 +13,11 @@
 using params::CMassRange;
 using params::CMassRangeList;
 using params::MakeMassRange;
+using plot::HistogramSettings;
+using plot::KendrickBase;
+using plot::MassDefectHistogram;
+using plot::ParseKendrickBase;
+using plot::PeakWeight;
 using processing::FunctionFilter;
 using processing::MassFraction;
 

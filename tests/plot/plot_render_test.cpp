@@ -11,6 +11,17 @@
 #include "plot/render/plot_painter.h"
 #include "tests/support/scratch_dir.h"
 
+using params::CMassRangeList;
+using params::MakeMassRange;
+using plot::AcquisitionPlot;
+using plot::HistogramSettings;
+using plot::KendrickBase;
+using plot::MassDefectHistogram;
+using plot::ParseKendrickBase;
+using plot::RuleBand;
+using plot::RuleBands;
+using processing::FunctionFilter;
+
 namespace {
 
 void EnsureApplication() {
@@ -30,12 +41,12 @@ constexpr int kColumns = 100;  // cells of 10 Da over [0, 1000)
 constexpr int kRows = 50;      // cells of 0.02 Da
 
 // A plot of the peaks given, binned over [0, 1000) Da, with the rules of function 1.
-AcquisitionPlot MakePlot(const params::CMassRangeList& rules, const std::vector<float>& masses,
+AcquisitionPlot MakePlot(const CMassRangeList& rules, const std::vector<float>& masses,
                          const KendrickBase* kendrick = nullptr) {
     AcquisitionPlot plot;
     plot.path = "/data/probe.raw";
     plot.function = 1;
-    plot.filter = std::make_unique<processing::FunctionFilter>(rules, 1);
+    plot.filter = std::make_unique<FunctionFilter>(rules, 1);
     if (kendrick != nullptr)
         plot.kendrick = std::make_unique<KendrickBase>(*kendrick);
     HistogramSettings grid;
@@ -51,11 +62,10 @@ AcquisitionPlot MakePlot(const params::CMassRangeList& rules, const std::vector<
     return plot;
 }
 
-params::CMassRangeList SampleRules() {
-    params::CMassRangeList rules;
-    rules.AddEntry(params::MakeMassRange(1, 200, 400, 0.5, 100, 100));  // defects 0.4 .. 0.6
-    rules.AddEntry(
-        params::MakeMassRange(1, 600, 800, 0.98, 50, 50));  // wraps: 0.93 .. 1 and 0 .. 0.03
+CMassRangeList SampleRules() {
+    CMassRangeList rules;
+    rules.AddEntry(MakeMassRange(1, 200, 400, 0.5, 100, 100));  // defects 0.4 .. 0.6
+    rules.AddEntry(MakeMassRange(1, 600, 800, 0.98, 50, 50));   // wraps: 0.93 .. 1 and 0 .. 0.03
     return rules;
 }
 
@@ -114,7 +124,7 @@ TEST(PlotRender, DenserCellsAreDarkerOnALogScale) {
     std::vector<float> masses(100, 500.5f);    // 100 peaks in one cell
     masses.push_back(100.125f);                // one in another
     masses.insert(masses.end(), 10, 900.75f);  // ten in a third
-    const AcquisitionPlot plot = MakePlot(params::CMassRangeList{}, masses);
+    const AcquisitionPlot plot = MakePlot(CMassRangeList{}, masses);
     const QImage image = RenderPlotImage(plot, kSize);
     const PlotGeometry g(kSize, *plot.histogram);
     EXPECT_EQ(CellPixel(image, g, 500.5, 0.5), kKeptDark);
@@ -141,7 +151,7 @@ TEST(PlotRender, TheKendrickViewDrawsNoBands) {
 
 TEST(PlotRender, TheAutomaticAxisSpansTheBinnedPeaks) {
     EnsureApplication();
-    AcquisitionPlot plot = MakePlot(params::CMassRangeList{}, {});
+    AcquisitionPlot plot = MakePlot(CMassRangeList{}, {});
     HistogramSettings grid;
     grid.columns = 1000;
     grid.rows = 10;

@@ -11,6 +11,8 @@
 using params::CMassRange;
 using params::CMassRangeList;
 using params::MakeMassRange;
+using plot::RuleBand;
+using plot::RuleBands;
 using processing::FunctionFilter;
 using processing::MassFraction;
 

@@ -166,11 +166,12 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& options,
             options.mass = range;
     }
     if (error.empty()) {
-        options.weight = weight == "intensity" ? PeakWeight::kIntensity : PeakWeight::kCount;
+        options.weight =
+            weight == "intensity" ? plot::PeakWeight::kIntensity : plot::PeakWeight::kCount;
     }
     if (error.empty() && !kendrick.empty()) {
-        KendrickBase base;
-        if (ParseKendrickBase(kendrick, base, error))
+        plot::KendrickBase base;
+        if (plot::ParseKendrickBase(kendrick, base, error))
             options.kendrick = base;
     }
     if (error.empty() && !size.empty()) {
