@@ -49,7 +49,8 @@ std::string JoinBrowseRecord(const BrowseRecord& record) {
 }
 
 bool FillBrowseRecord(const QString& path, BrowseRecord& record) {
-    const PathParts parts = SplitPath(ToNativePath(WithoutTrailingSeparators(path)));
+    const processing::PathParts parts =
+        processing::SplitPath(ToNativePath(WithoutTrailingSeparators(path)));
     // The extension part keeps its dot; the record does not. A name ending in a dot keeps it
     // in the name field, so that joining the fields (a dot only before an extension) gives the
     // path back.

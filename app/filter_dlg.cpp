@@ -178,11 +178,11 @@ void CFilterDlg::OnProcess() {
     }
 
     bool succeeded = false;
-    RunFailure failure;
+    processing::RunFailure failure;
     {
         const RunningFlag run(running);
         ProgressDialogProgress progress(this);
-        CFilterJob job(&massRanges);
+        processing::CFilterJob job(&massRanges);
         job.SetFormatRoute(DialogFormatRoute());
         job.SetFileList(JoinNativePaths(InputPaths()));
         job.SetSuffix(ToNativePath(suffix));

@@ -72,7 +72,7 @@ class CFilterDlg : public TemplateDialog {
     QTreeWidget* inputList;  // 1001
     QString suffix;          // 1002
     QIcon icon;
-    CMassRangeList massRanges;
+    params::CMassRangeList massRanges;
     ControlKeyTracker controlKeys;
     bool running = false;      // a batch run is inside OnProcess
     QList<QUrl> droppedFiles;  // dropped, not yet handled

@@ -32,10 +32,10 @@ void CFilterDlg::AddFromListFile(const QString& lastDirectory) {
     // A file that cannot be read adds nothing and leaves the last directory as it was.
     const std::string path = ToNativePath(chosen);
     std::vector<std::string> lines;
-    if (!ReadInputListFile(path, lines)) {
+    if (!processing::ReadInputListFile(path, lines)) {
         return;
     }
-    const PathParts parts = SplitPath(path);
+    const processing::PathParts parts = processing::SplitPath(path);
     const std::string listFolder = parts.drive + parts.directory;
     // The original platform's file dialog made the list file's folder the current directory,
     // so relative lines named files beside the list; the process's current directory is left

@@ -25,7 +25,7 @@ std::string JoinNativePaths(const std::vector<std::string>& items) {
 }
 
 bool HasRawExtension(const std::string& nativePath) {
-    const std::string extension = SplitPath(nativePath).extension;
+    const std::string extension = processing::SplitPath(nativePath).extension;
     return QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()))
                .compare(QStringLiteral(".raw"), Qt::CaseInsensitive) == 0;
 }

@@ -4,11 +4,11 @@
 #include "mzml/open_format_route.h"
 #endif
 
-const FormatRoute* DialogFormatRoute() {
+const processing::FormatRoute* DialogFormatRoute() {
 #ifdef BREVANTO_HAVE_MZML
     // Checksums are checked: a file whose own checksum is wrong fails with that reason, as in
     // brevanto-batch without --ignore-checksums. The dialog has nowhere to show warnings.
-    static const OpenFormatRoute route;
+    static const mzml::OpenFormatRoute route;
     return &route;
 #else
     return nullptr;
@@ -17,7 +17,7 @@ const FormatRoute* DialogFormatRoute() {
 
 bool HasOpenFormatExtension(const std::string& nativePath) {
 #ifdef BREVANTO_HAVE_MZML
-    return IsOpenFormatPath(nativePath);
+    return mzml::IsOpenFormatPath(nativePath);
 #else
     (void)nativePath;
     return false;

@@ -3,7 +3,9 @@
 #include <QStringList>
 #include <string>
 
+namespace processing {
 class FormatRoute;
+}  // namespace processing
 
 // The inputs the dialog takes besides raw data files: mzML and mzXML files, plain or gzipped.
 // How each input of a run is processed is decided by CFilterJob alone, through the route below,
@@ -12,7 +14,7 @@ class FormatRoute;
 // raw data files only.
 
 // The route of the dialog's runs, or null when the program was built without the open formats.
-const FormatRoute* DialogFormatRoute();
+const processing::FormatRoute* DialogFormatRoute();
 
 // True when a dropped path names an open-format file: its name ends in ".mzML", ".mzXML",
 // ".mzML.gz" or ".mzXML.gz", in any letter case. Always false without the open formats.

@@ -47,7 +47,7 @@ class PlotView : public QWidget {
         setObjectName(QStringLiteral("plotView"));
         setMinimumSize(480, 320);
     }
-    void Show(std::shared_ptr<AcquisitionPlot> shown) {
+    void Show(std::shared_ptr<plot::AcquisitionPlot> shown) {
         plot = std::move(shown);
         update();
     }
@@ -63,7 +63,7 @@ class PlotView : public QWidget {
     }
 
   private:
-    std::shared_ptr<AcquisitionPlot> plot;
+    std::shared_ptr<plot::AcquisitionPlot> plot;
 };
 
 CPlotWindow::SaveNameChooser CPlotWindow::SetSaveNameChooser(SaveNameChooser chooser) {
@@ -72,7 +72,8 @@ CPlotWindow::SaveNameChooser CPlotWindow::SetSaveNameChooser(SaveNameChooser cho
     return previous;
 }
 
-CPlotWindow::CPlotWindow(QWidget* owner, const QString& inputPath, const CMassRangeList& given)
+CPlotWindow::CPlotWindow(QWidget* owner, const QString& inputPath,
+                         const params::CMassRangeList& given)
     : QWidget(owner, Qt::Window), path(inputPath), rules(given) {
     setObjectName(QStringLiteral("PlotWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -114,19 +115,20 @@ CPlotWindow::CPlotWindow(QWidget* owner, const QString& inputPath, const CMassRa
 
 CPlotWindow::~CPlotWindow() = default;
 
-void CPlotWindow::SetRules(const CMassRangeList& given) {
+void CPlotWindow::SetRules(const params::CMassRangeList& given) {
     rules = given;
     Rebin();
 }
 
 void CPlotWindow::Rebin() {
-    PlotRequest request;
+    plot::PlotRequest request;
     request.path = path.toStdString();
     request.function = function->value();
     request.rules = rules;
     request.grid.columns = kColumns;
     request.grid.rows = kRows;
-    request.grid.weight = weight->currentIndex() == 1 ? PeakWeight::kIntensity : PeakWeight::kCount;
+    request.grid.weight =
+        weight->currentIndex() == 1 ? plot::PeakWeight::kIntensity : plot::PeakWeight::kCount;
     // The dialog plots what the filter would take; a file the filter refuses is refused here.
     const unsigned current = ++generation;
     busy = true;
@@ -136,9 +138,9 @@ void CPlotWindow::Rebin() {
                         .arg(request.function));
     QPointer<CPlotWindow> guard(this);
     QThreadPool::globalInstance()->start([guard, current, request] {
-        auto result = std::make_shared<AcquisitionPlot>();
+        auto result = std::make_shared<plot::AcquisitionPlot>();
         std::string error;
-        const bool ok = BinAcquisition(request, *result, error);
+        const bool ok = plot::BinAcquisition(request, *result, error);
         QMetaObject::invokeMethod(
             qApp,
             [guard, current, result, ok, error] {
@@ -150,7 +152,7 @@ void CPlotWindow::Rebin() {
     });
 }
 
-void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<AcquisitionPlot> result,
+void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<plot::AcquisitionPlot> result,
                            const QString& error) {
     if (done != generation) {
         return;  // superseded by a newer request
@@ -159,7 +161,7 @@ void CPlotWindow::OnBinned(unsigned done, std::shared_ptr<AcquisitionPlot> resul
     plot = std::move(result);
     view->Show(plot);
     save->setEnabled(plot != nullptr);
-    status->setText(plot ? QString::fromStdString(PlotSummary(*plot)) : error);
+    status->setText(plot ? QString::fromStdString(plot::PlotSummary(*plot)) : error);
 }
 
 void CPlotWindow::OnSave() {
@@ -184,7 +186,7 @@ void CPlotWindow::OnSave() {
 }
 
 void InstallPlotMenu(QTreeWidget* inputList, QWidget* owner,
-                     std::function<CMassRangeList()> rules) {
+                     std::function<params::CMassRangeList()> rules) {
     inputList->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(inputList, &QWidget::customContextMenuRequested, owner,
                      [inputList, owner, rules](const QPoint& pos) {
@@ -208,7 +210,7 @@ void InstallPlotMenu(QTreeWidget* inputList, QWidget* owner,
                      });
 }
 
-void RedrawPlotWindows(QWidget* owner, const CMassRangeList& rules) {
+void RedrawPlotWindows(QWidget* owner, const params::CMassRangeList& rules) {
     for (CPlotWindow* window : owner->findChildren<CPlotWindow*>()) {
         window->SetRules(rules);
     }

@@ -43,7 +43,7 @@ class CProgressDlg : public QDialog {
 // (briefly, and never for user input) until the window is on the screen, and each update
 // paints the dialog at once and lets pending events other than user input through, so the
 // user sees it move but cannot act on the program until the run ends.
-class ProgressDialogProgress final : public RunProgress {
+class ProgressDialogProgress final : public processing::RunProgress {
   public:
     explicit ProgressDialogProgress(QWidget* owner = nullptr);
     ~ProgressDialogProgress() override;

@@ -24,6 +24,13 @@
 #include "mzml/byte_source.h"
 #include "mzml/zlib_codec.h"
 
+using mzml::Base64Decode;
+using mzml::Base64Encode;
+using mzml::ByteSink;
+using mzml::ByteSource;
+using mzml::ZlibDeflate;
+using mzml::ZlibInflate;
+
 namespace {
 
 constexpr std::size_t kPeaks = 50'000;

@@ -33,11 +33,11 @@ ScanData MakeScan() {
 
 // `rulesForFunction` rules of function 1 spread over the mass range, plus as many rules of
 // other functions, which the filter must skip.
-CMassRangeList MakeRules(int rulesForFunction) {
-    CMassRangeList list;
+params::CMassRangeList MakeRules(int rulesForFunction) {
+    params::CMassRangeList list;
     for (int i = 0; i < rulesForFunction; ++i) {
         for (std::int32_t function : {1, 2}) {
-            CMassRange r;
+            params::CMassRange r;
             r.SetFunction(function);
             r.SetLowMass(static_cast<std::uint32_t>(100 + 250 * i));
             r.SetHighMass(static_cast<std::uint32_t>(400 + 250 * i));
@@ -51,9 +51,9 @@ CMassRangeList MakeRules(int rulesForFunction) {
 }
 
 void BM_FilterScan(benchmark::State& state) {
-    const CMassRangeList rules = MakeRules(static_cast<int>(state.range(0)));
+    const params::CMassRangeList rules = MakeRules(static_cast<int>(state.range(0)));
     ScanData s = MakeScan();
-    const FunctionFilter filter(rules, 1);
+    const processing::FunctionFilter filter(rules, 1);
     for (auto _ : state) {
         const std::uint32_t k =
             filter.Apply(kPeaks, s.masses.data(), s.intensities.data(), s.bytes.data(),
@@ -61,25 +61,24 @@ void BM_FilterScan(benchmark::State& state) {
         benchmark::DoNotOptimize(k);
         benchmark::ClobberMemory();
     }
-    state.counters["peaks/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kPeaks, benchmark::Counter::kIsRate);
+    state.counters["peaks/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * kPeaks,
+                                                   benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FilterScan)->Arg(1)->Arg(4)->Arg(16);
 
 // The one-call form, which also works out the bounds for every scan.
 void BM_FilterPeaksOneCall(benchmark::State& state) {
-    const CMassRangeList rules = MakeRules(static_cast<int>(state.range(0)));
+    const params::CMassRangeList rules = MakeRules(static_cast<int>(state.range(0)));
     ScanData s = MakeScan();
     for (auto _ : state) {
-        const std::uint32_t k = FilterPeaks(1, rules, kPeaks, s.masses.data(),
-                                            s.intensities.data(), s.bytes.data(),
-                                            s.keptMasses.data(), s.keptIntensities.data(),
-                                            s.keptBytes.data());
+        const std::uint32_t k = processing::FilterPeaks(
+            1, rules, kPeaks, s.masses.data(), s.intensities.data(), s.bytes.data(),
+            s.keptMasses.data(), s.keptIntensities.data(), s.keptBytes.data());
         benchmark::DoNotOptimize(k);
         benchmark::ClobberMemory();
     }
-    state.counters["peaks/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kPeaks, benchmark::Counter::kIsRate);
+    state.counters["peaks/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * kPeaks,
+                                                   benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FilterPeaksOneCall)->Arg(1)->Arg(4)->Arg(16);
 

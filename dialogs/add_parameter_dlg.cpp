@@ -13,7 +13,7 @@ constexpr std::uint32_t kMaxMassOrWindow = 150000;
 
 }  // namespace
 
-CAddParameterDlg::CAddParameterDlg(QWidget* parent, CMassRange* ruleToFill)
+CAddParameterDlg::CAddParameterDlg(QWidget* parent, params::CMassRange* ruleToFill)
     : TemplateDialog(parent, kAddParameterDialogTemplate),
       rule(ruleToFill),
       functionEdit(Controls().Get<QLineEdit>(IDC_FUNCTION)),

@@ -4,7 +4,9 @@
 
 #include "dialog_framework/template_dialog.h"
 
+namespace params {
 class CMassRange;
+}  // namespace params
 class QLineEdit;
 
 // "Add Parameters" (template 132): the six values of one rule. It fills the rule it was given
@@ -16,7 +18,7 @@ class CAddParameterDlg : public TemplateDialog {
 
   public:
     // `ruleToFill` may be null; it is not owned and must outlive the dialog.
-    CAddParameterDlg(QWidget* parent, CMassRange* ruleToFill);
+    CAddParameterDlg(QWidget* parent, params::CMassRange* ruleToFill);
 
   protected:
     void DoDataExchange(DataExchange& dx) override;
@@ -30,7 +32,7 @@ class CAddParameterDlg : public TemplateDialog {
     double massDefect = 0.0;        // 1018, any number
     std::uint32_t windowAbove = 0;  // 1010, 0 to 150000
     std::uint32_t windowBelow = 0;  // 1011, 0 to 150000
-    CMassRange* rule;
+    params::CMassRange* rule;
 
     QLineEdit* functionEdit;
     QLineEdit* lowMassEdit;

@@ -14,7 +14,7 @@ int AsPrintedInt(std::uint32_t value) {
 
 }  // namespace
 
-ParameterRowTexts RowTextsOf(const CMassRange& rule) {
+ParameterRowTexts RowTextsOf(const params::CMassRange& rule) {
     return {
         QString::asprintf("%i", rule.GetFunction()),
         QString::asprintf("%i to %i", AsPrintedInt(rule.GetLowMass()),
@@ -25,8 +25,8 @@ ParameterRowTexts RowTextsOf(const CMassRange& rule) {
     };
 }
 
-CMassRange RuleFromRowTexts(const ParameterRowTexts& texts) {
-    CMassRange rule;
+params::CMassRange RuleFromRowTexts(const ParameterRowTexts& texts) {
+    params::CMassRange rule;
     rule.SetFunction(LeadingInt(texts[0]));
     const QString& range = texts[1];
     const qsizetype separator = range.indexOf(kRangeSeparator);

@@ -12,7 +12,7 @@ using ParameterRowTexts = std::array<QString, 5>;
 // "%i", "%i to %i" (low, then high), "%.4f", "%i", "%i". The unsigned fields go through "%i"
 // as the 32-bit signed value of their bits and come back the same way, so every integer field
 // round-trips exactly; the mass defect comes back rounded to four decimals.
-ParameterRowTexts RowTextsOf(const CMassRange& rule);
+ParameterRowTexts RowTextsOf(const params::CMassRange& rule);
 
 // Reads a row back with atoi and atof. The mass range splits at its first " to ".
-CMassRange RuleFromRowTexts(const ParameterRowTexts& texts);
+params::CMassRange RuleFromRowTexts(const ParameterRowTexts& texts);

@@ -27,7 +27,7 @@ ParameterRowTexts TextsOfRow(const QTreeWidgetItem& item) {
 
 }  // namespace
 
-CParametersDlg::CParametersDlg(QWidget* parent, CMassRangeList* list)
+CParametersDlg::CParametersDlg(QWidget* parent, params::CMassRangeList* list)
     : TemplateDialog(parent, kParametersDialogTemplate),
       parameterList(Controls().Get<QTreeWidget>(IDC_PARAMETER_LIST)),
       massRangeList(list),
@@ -58,7 +58,7 @@ bool CParametersDlg::OnInitDialog() {
     if (massRangeList != nullptr) {
         const std::int32_t count = massRangeList->GetCount();
         for (std::int32_t index = 0; index < count; ++index) {
-            CMassRange rule;
+            params::CMassRange rule;
             if (massRangeList->GetEntry(index, rule)) {
                 InsertRow(rule);
             }
@@ -90,7 +90,7 @@ bool CParametersDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CParametersDlg::OnAddParameter() {
-    CMassRange rule;
+    params::CMassRange rule;
     const QList<QTreeWidgetItem*> selected = parameterList->selectedItems();
     if (!selected.isEmpty()) {
         rule = RuleFromRowTexts(TextsOfRow(*selected.front()));
@@ -123,7 +123,7 @@ void CParametersDlg::UpdateRemoveButton() {
                              !parameterList->selectedItems().isEmpty());
 }
 
-void CParametersDlg::InsertRow(const CMassRange& rule) {
+void CParametersDlg::InsertRow(const params::CMassRange& rule) {
     const ParameterRowTexts texts = RowTextsOf(rule);
     auto* item = new QTreeWidgetItem;
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);

@@ -2,8 +2,10 @@
 
 #include "dialog_framework/template_dialog.h"
 
+namespace params {
 class CMassRange;
 class CMassRangeList;
+}  // namespace params
 class QPushButton;
 class QTreeWidget;
 
@@ -16,7 +18,7 @@ class CParametersDlg : public TemplateDialog {
 
   public:
     // `list` may be null; it is not owned and must outlive the dialog.
-    CParametersDlg(QWidget* parent, CMassRangeList* list);
+    CParametersDlg(QWidget* parent, params::CMassRangeList* list);
 
   protected:
     void DoDataExchange(DataExchange& dx) override;
@@ -33,9 +35,9 @@ class CParametersDlg : public TemplateDialog {
     void OnClickParameterList();
     // Remove is enabled exactly when a row is selected.
     void UpdateRemoveButton();
-    void InsertRow(const CMassRange& rule);
+    void InsertRow(const params::CMassRange& rule);
 
     QTreeWidget* parameterList;  // 1015
-    CMassRangeList* massRangeList;
+    params::CMassRangeList* massRangeList;
     QPushButton* removeButton;  // 1017
 };

@@ -72,12 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string path = "/proc/self/fd/" + std::to_string(fd);
         const std::string text(reinterpret_cast<const char*>(data), size);
         std::vector<std::string> lines;
-        Check(ReadInputListFile(path, lines));
+        Check(processing::ReadInputListFile(path, lines));
         CheckLines(text, lines);
         // Lines are appended to what the caller already holds.
         std::vector<std::string> textLines = {"kept"};
         std::string error;
-        if (ReadTextLines(path, "list file", textLines, error)) {
+        if (processing::ReadTextLines(path, "list file", textLines, error)) {
             Check(!HasControlByte(lines) && textLines.size() == lines.size() + 1 &&
                   textLines.front() == "kept" &&
                   std::equal(lines.begin(), lines.end(), textLines.begin() + 1));

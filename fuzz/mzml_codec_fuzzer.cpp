@@ -16,6 +16,19 @@
 #include "mzml/numpress_codec.h"
 #include "mzml/zlib_codec.h"
 
+using mzml::Base64Decode;
+using mzml::Base64Encode;
+using mzml::Base64Result;
+using mzml::ByteSource;
+using mzml::InflateResult;
+using mzml::NumpressDecode;
+using mzml::NumpressEncode;
+using mzml::NumpressFixedPoint;
+using mzml::NumpressKind;
+using mzml::NumpressResult;
+using mzml::ZlibDeflate;
+using mzml::ZlibInflate;
+
 namespace {
 
 void Check(bool condition) {

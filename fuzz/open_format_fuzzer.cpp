@@ -24,7 +24,7 @@ struct Workspace {
     std::string directory;
     std::string input;
     std::string output;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
 };
 
 // The directory lives on a RAM disk when there is one.
@@ -39,11 +39,11 @@ const Workspace& TheWorkspace() {
         Workspace w;
         w.directory = dir.string();
         w.input = (dir / "input.mzML").string();
-        w.output = OpenFormatOutputPath(w.input, "_BRV");
+        w.output = mzml::OpenFormatOutputPath(w.input, "_BRV");
         // Levels 1 to 3 are filtered, so spectra of those levels are decoded and rewritten;
         // other levels are copied through.
         for (std::int32_t level = 1; level <= 3; ++level) {
-            w.rules.AddEntry(MakeMassRange(level, 50, 3000, 0.25, 150, 150));
+            w.rules.AddEntry(params::MakeMassRange(level, 50, 3000, 0.25, 150, 150));
         }
         return w;
     }();
@@ -90,11 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Broken("the reader's message does not name the file", error);
     }
 
-    FileRunSummary summary;
-    OpenFormatOptions options;
+    processing::FileRunSummary summary;
+    mzml::OpenFormatOptions options;
     options.ignoreChecksums = true;
     error.clear();
-    if (FilterOpenFormatFile(w.input, w.output, w.rules, nullptr, summary, error, options)) {
+    if (mzml::FilterOpenFormatFile(w.input, w.output, w.rules, nullptr, summary, error, options)) {
         // A file only the filter takes is no broken promise: it copies spectra of levels
         // without rules as they are, where the reader decodes them.
         if (readable) {

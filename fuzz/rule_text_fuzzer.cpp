@@ -22,10 +22,10 @@ void Check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const CMassRange untouched = MakeMassRange(7, 1, 2, 0.25, 3, 4);
-    CMassRange rule = untouched;
+    const params::CMassRange untouched = params::MakeMassRange(7, 1, 2, 0.25, 3, 4);
+    params::CMassRange rule = untouched;
     std::string error;
-    if (!ParseRule(text, rule, error)) {
+    if (!params::ParseRule(text, rule, error)) {
         Check(rule == untouched && !error.empty());
         return 0;
     }
@@ -33,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(rule.GetLowMass() <= 150000 && rule.GetHighMass() <= 150000);
     Check(rule.GetWindowAbove() <= 150000 && rule.GetWindowBelow() <= 150000);
     Check(std::isfinite(rule.GetMassDefect()));
-    const std::string formatted = FormatRule(rule);
-    CMassRange again = untouched;
-    Check(ParseRule(formatted, again, error) && again == rule);
-    Check(FormatRule(again) == formatted);
+    const std::string formatted = params::FormatRule(rule);
+    params::CMassRange again = untouched;
+    Check(params::ParseRule(formatted, again, error) && again == rule);
+    Check(params::FormatRule(again) == formatted);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "mzml/background_stream.h"
 
+namespace mzml {
+
 namespace {
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 constexpr std::size_t kMaxQueued = 8;
@@ -63,7 +65,8 @@ bool BackgroundStream::Finish() {
     }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return queue_.empty() && !busy_; });
-    if (failed_) return false;
+    if (failed_)
+        return false;
     if (!finished_) {
         finished_ = true;
         lock.unlock();
@@ -83,7 +86,8 @@ void BackgroundStream::Run() {
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return !queue_.empty() || closing_; });
-            if (queue_.empty()) return;
+            if (queue_.empty())
+                return;
             chunk = std::move(queue_.front());
             queue_.pop_front();
             busy_ = true;
@@ -100,14 +104,18 @@ void BackgroundStream::Run() {
         {
             std::lock_guard lock(mutex_);
             busy_ = false;
-            if (!ok) failed_ = true;
+            if (!ok)
+                failed_ = true;
             if (chunk.endHash && !hashEnded_) {
                 digest_ = hash_.HexDigest();
                 hashEnded_ = true;
             }
             chunk.bytes.clear();
-            if (spare_.size() < kMaxQueued) spare_.push_back(std::move(chunk.bytes));
+            if (spare_.size() < kMaxQueued)
+                spare_.push_back(std::move(chunk.bytes));
         }
         changed_.notify_all();
     }
 }
+
+}  // namespace mzml

@@ -12,11 +12,13 @@
 #include "mzml/byte_sink.h"
 #include "mzml/sha1.h"
 
+namespace mzml {
+
 // Bytes handed to a second thread, which hashes them (SHA-1, until EndHash) and, with a sink,
 // writes them there. The thread that parses only copies, so parsing, hashing, compression of
 // a gzip output and the system's writes overlap on two cores. At most a few MiB wait at once.
 class BackgroundStream {
-public:
+  public:
     // `below` may be null: the bytes are then only hashed.
     explicit BackgroundStream(ByteSink* below);
     ~BackgroundStream();
@@ -30,7 +32,7 @@ public:
     // Waits until everything is written; then Finish() of the sink below. Idempotent.
     bool Finish();
 
-private:
+  private:
     struct Chunk {
         std::string bytes;
         bool endHash = false;
@@ -53,3 +55,5 @@ private:
     Sha1 hash_;
     std::thread worker_;
 };
+
+}  // namespace mzml

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+namespace mzml {
+
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -295,3 +297,5 @@ Base64Result Base64Decode(std::string_view text, std::size_t maxBytes,
     out.resize(static_cast<std::size_t>(dest - out.data()));
     return Base64Result::kOk;
 }
+
+}  // namespace mzml

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mzml {
+
 // Base64 (RFC 4648, standard alphabet, "=" padding) as mzML and mzXML store binary arrays.
 // Our own codec because it runs on every array of every file: it must be fast and must never
 // allocate more than the caller allows. Tested against OpenSSL's encoder and decoder.
@@ -25,3 +27,5 @@ enum class Base64Result {
 // the text are skipped, as XML writers may wrap long lines. Empty text gives no bytes.
 Base64Result Base64Decode(std::string_view text, std::size_t maxBytes,
                           std::vector<std::uint8_t>& out);
+
+}  // namespace mzml

@@ -7,6 +7,8 @@
 #include "mzml/base64.h"
 #include "mzml/zlib_codec.h"
 
+namespace mzml {
+
 namespace {
 
 std::size_t TypeWidth(ValueType type) {
@@ -211,3 +213,5 @@ void EncodeArray(const DecodedArray& array, const ArrayEncoding& encoding,
     }
     Base64Encode(stored, out);
 }
+
+}  // namespace mzml

@@ -10,6 +10,8 @@
 
 #include "mzml/numpress_codec.h"
 
+namespace mzml {
+
 // One binary array of an mzML or mzXML spectrum: how it is stored, and the decoding and
 // encoding that filtering needs. Values travel as their own bytes (little-endian, the width of
 // their type), so a kept value is written back bit for bit; MS-Numpress arrays travel as the
@@ -58,3 +60,5 @@ void SelectValues(DecodedArray& array, std::size_t width, const std::uint64_t* k
 void EncodeArray(const DecodedArray& array, const ArrayEncoding& encoding,
                  std::vector<std::uint8_t>& scratch, std::vector<std::uint8_t>& scratch2,
                  std::string& out);
+
+}  // namespace mzml

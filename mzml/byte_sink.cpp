@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+namespace mzml {
+
 namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
@@ -175,3 +177,5 @@ std::unique_ptr<ByteSink> ByteSink::ToDescriptor(int fd, bool gzip, const std::s
     sink->Init();
     return sink;
 }
+
+}  // namespace mzml

@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+namespace mzml {
+
 // Writing a file's content through a buffer to an open descriptor, gzip-compressed or not.
 // Offset() counts content bytes (before compression): the offsets an index of the content
 // gives are offsets of the inflated text, as readers of gzipped mzML expect.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
 
     // `fd` stays the caller's to close. `path` names the file in messages.
@@ -26,3 +28,5 @@ public:
     virtual std::uint64_t Offset() const = 0;
     virtual const std::string& Error() const = 0;
 };
+
+}  // namespace mzml

@@ -10,6 +10,8 @@
 #include <limits>
 #include <vector>
 
+namespace mzml {
+
 namespace {
 
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
@@ -252,3 +254,5 @@ std::unique_ptr<ByteSource> ByteSource::Open(const std::string& path, std::strin
     }
     return source;
 }
+
+}  // namespace mzml

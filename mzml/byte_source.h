@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+namespace mzml {
+
 // Reading a file front to back, gzip-compressed or not: gzip is told by its magic bytes
 // (1f 8b), not by the name, and inflated as it is read (several concatenated gzip members are
 // one stream, as gzip itself reads them). Only regular files are opened, without blocking, so
@@ -28,3 +30,5 @@ class ByteSource {
     virtual std::uint64_t FilePosition() const = 0;
     virtual std::uint64_t FileSize() const = 0;
 };
+
+}  // namespace mzml

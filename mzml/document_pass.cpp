@@ -13,11 +13,13 @@
 #include "mzml/output_splicer.h"
 #include "mzml/spectrum_counts.h"
 
+namespace mzml {
+
 namespace {
 
 // Hands the events to the pass of the format the root element names.
 class RootDispatch final : public MarkupHandler {
-public:
+  public:
     RootDispatch(MarkupScanner& scanner, OutputSplicer& out, const PassSettings& settings,
                  SpectrumCounts& counts)
         : scanner_(scanner), out_(out), settings_(settings), counts_(counts) {}
@@ -42,29 +44,35 @@ public:
     }
     void OnEnd(const EndTag& tag) override { Active().OnEnd(tag); }
     void OnText(std::string_view text) override {
-        if (mzml_ || mzxml_) Active().OnText(text);
+        if (mzml_ || mzxml_)
+            Active().OnText(text);
     }
     void OnArrayText(std::uint64_t begin, std::uint64_t end) override {
         Active().OnArrayText(begin, end);
     }
     std::uint64_t HoldFrom() const override {
-        if (mzml_) return mzml_->HoldFrom();
-        if (mzxml_) return mzxml_->HoldFrom();
+        if (mzml_)
+            return mzml_->HoldFrom();
+        if (mzxml_)
+            return mzxml_->HoldFrom();
         return out_.Cursor();
     }
 
     bool Started() const { return mzml_ || mzxml_; }
     OpenFormat Format() const { return format_; }
     bool Finish(std::string& error) {
-        if (mzml_) return mzml_->Finish(error);
-        if (mzxml_) return mzxml_->Finish(error);
+        if (mzml_)
+            return mzml_->Finish(error);
+        if (mzxml_)
+            return mzxml_->Finish(error);
         error = "the file holds no root element";
         return false;
     }
 
-private:
+  private:
     MarkupHandler& Active() {
-        if (mzml_) return *mzml_;
+        if (mzml_)
+            return *mzml_;
         return *mzxml_;
     }
     MarkupScanner& scanner_;
@@ -80,7 +88,8 @@ private:
 // be work for nothing. (Gzip input cannot be looked at from the end; it is always hashed.)
 bool TailMayHoldChecksum(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return true;
+    if (fd < 0)
+        return true;
     struct stat info {};
     std::string tail;
     if (::fstat(fd, &info) == 0 && info.st_size > 0) {
@@ -149,13 +158,15 @@ bool RunDocumentPass(const std::string& path, const PassSettings& settings, Pass
 bool SniffOpenFormat(const std::string& path, OpenFormat& format) {
     std::string error;
     std::unique_ptr<ByteSource> source = ByteSource::Open(path, error);
-    if (!source) return false;
+    if (!source)
+        return false;
     std::string head(64 * 1024, '\0');
     std::size_t got = 0;
     while (got < head.size()) {
         const std::ptrdiff_t n = source->Read(reinterpret_cast<std::uint8_t*>(head.data() + got),
                                               head.size() - got, error);
-        if (n <= 0) break;
+        if (n <= 0)
+            break;
         got += static_cast<std::size_t>(n);
     }
     head.resize(got);
@@ -164,7 +175,8 @@ bool SniffOpenFormat(const std::string& path, OpenFormat& format) {
     while ((at = head.find('<', at)) != std::string::npos) {
         if (head.compare(at, 4, "<!--") == 0) {
             at = head.find("-->", at);
-            if (at == std::string::npos) return false;
+            if (at == std::string::npos)
+                return false;
             continue;
         }
         if (at + 1 < head.size() && (head[at + 1] == '?' || head[at + 1] == '!')) {
@@ -192,3 +204,5 @@ bool SniffOpenFormat(const std::string& path, OpenFormat& format) {
     }
     return false;
 }
+
+}  // namespace mzml

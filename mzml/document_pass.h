@@ -11,6 +11,8 @@
 #include "params/mass_range_list.h"
 #include "processing/run_report.h"
 
+namespace mzml {
+
 // One pass over an mzML or mzXML document, front to back. With a sink it is the filter: the
 // input is copied to the sink unchanged except where peaks are dropped (see
 // docs/open-formats.md for the exact list of changes). Without one it is the reader: each
@@ -34,7 +36,7 @@ struct SpectrumPeaks {
 
 struct PassSettings {
     // Filter mode: the rules (function = MS level) and where the output goes.
-    const CMassRangeList* rules = nullptr;
+    const params::CMassRangeList* rules = nullptr;
     ByteSink* sink = nullptr;  // finished (flushed to disk) by a pass that succeeds
     // Read mode: called for every spectrum; false (with `error`) stops the pass.
     std::function<bool(const SpectrumPeaks&, std::string& error)> onSpectrum;
@@ -52,7 +54,7 @@ struct PassResult {
     OpenFormat format = OpenFormat::kMzml;
     // One entry per MS level met, ascending (function = level); spectra without a level are
     // counted under function 0.
-    std::vector<FunctionSummary> levels;
+    std::vector<processing::FunctionSummary> levels;
     // mzML only: the user parameters of <run> (name, value).
     std::vector<std::pair<std::string, std::string>> runUserParams;
 };
@@ -68,3 +70,5 @@ bool SniffOpenFormat(const std::string& path, OpenFormat& format);
 // in `error`; in filter mode an output error names the output through the sink's message.
 bool RunDocumentPass(const std::string& path, const PassSettings& settings, PassResult& result,
                      std::string& error);
+
+}  // namespace mzml

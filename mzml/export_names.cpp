@@ -4,6 +4,8 @@
 
 #include "mzml/tag_text.h"
 
+namespace mzml {
+
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
@@ -96,3 +98,5 @@ std::string XmlId(std::string_view stem) {
     }
     return id;
 }
+
+}  // namespace mzml

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace mzml {
+
 // Names an export takes from the file system, made fit for the places mzML puts them: file
 // names are any bytes, XML text must be characters and an identifier must be an XML name.
 
@@ -17,3 +19,5 @@ std::string FileUri(std::string_view absolutePath);
 // An xs:ID from a file's stem: ASCII letters, digits, "_", "-" and "." kept, every other byte
 // "_", and a leading "_" when it would not start with a letter or "_". Empty gives "_".
 std::string XmlId(std::string_view stem);
+
+}  // namespace mzml

@@ -1,5 +1,7 @@
 #include "mzml/hex_bytes.h"
 
+namespace mzml {
+
 namespace {
 
 int Digit(char c) {
@@ -43,3 +45,5 @@ std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text, std::s
     }
     return bytes;
 }
+
+}  // namespace mzml

@@ -2,6 +2,8 @@
 
 #include "mzml/tag_text.h"
 
+namespace mzml {
+
 bool IndexedMzmlWriter::Write(std::string_view text) {
     hash_.Update(text);
     return sink_.Write(text);
@@ -36,3 +38,5 @@ bool IndexedMzmlWriter::EndDocument() {
     const std::string digest = hash_.HexDigest();
     return sink_.Write(digest + "</fileChecksum>\n</indexedmzML>\n");
 }
+
+}  // namespace mzml

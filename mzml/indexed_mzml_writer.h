@@ -7,6 +7,8 @@
 #include "mzml/byte_sink.h"
 #include "mzml/sha1.h"
 
+namespace mzml {
+
 // The frame of an indexed mzML document as we write it from scratch: every byte goes through
 // here, so the offsets the index gives and the SHA-1 the file carries of itself are those of
 // the bytes actually written. The caller writes the document; this class only counts, hashes
@@ -46,3 +48,5 @@ inline constexpr std::string_view kIndexedMzmlStart =
     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
     "xsi:schemaLocation=\"http://psi.hupo.org/ms/mzml "
     "http://psidev.info/files/ms/mzML/xsd/mzML1.1.2_idx.xsd\">\n";
+
+}  // namespace mzml

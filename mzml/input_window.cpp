@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace mzml {
+
 namespace {
 constexpr std::size_t kChunk = 1 << 20;
 }
@@ -47,3 +49,5 @@ void InputWindow::Discard(std::uint64_t offset) {
         start_ = 0;
     }
 }
+
+}  // namespace mzml

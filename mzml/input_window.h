@@ -8,11 +8,13 @@
 
 #include "mzml/byte_source.h"
 
+namespace mzml {
+
 // The bytes of an input that are still needed: from Base() (an absolute offset in the
 // content) to End(). The reader appends, the editor discards what it has copied. Its size is
 // what a file can make us hold at once, so it is bounded.
 class InputWindow {
-public:
+  public:
     explicit InputWindow(std::size_t limit) : limit_(limit) {}
 
     std::uint64_t Base() const { return base_; }
@@ -33,11 +35,12 @@ public:
     // Forgets the bytes before `offset` (which must lie within the window).
     void Discard(std::uint64_t offset);
 
-
-private:
+  private:
     std::vector<char> bytes_;
     std::size_t start_ = 0;  // bytes_[start_] is at absolute offset base_
     std::uint64_t base_ = 0;
     std::size_t limit_;
     bool ended_ = false;
 };
+
+}  // namespace mzml

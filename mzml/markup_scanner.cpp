@@ -6,14 +6,19 @@
 #include <array>
 #include <cstring>
 
+namespace mzml {
+
 namespace {
 
 // Characters of plain base64 text: the alphabet, padding and the whitespace writers wrap with.
 constexpr std::array<bool, 256> MakeBase64TextTable() {
     std::array<bool, 256> table{};
-    for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = true;
-    for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = true;
-    for (int c = '0'; c <= '9'; ++c) table[static_cast<std::size_t>(c)] = true;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<std::size_t>(c)] = true;
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[static_cast<std::size_t>(c)] = true;
+    for (int c = '0'; c <= '9'; ++c)
+        table[static_cast<std::size_t>(c)] = true;
     for (char c : {'+', '/', '=', ' ', '\t', '\r', '\n'}) {
         table[static_cast<unsigned char>(c)] = true;
     }
@@ -103,8 +108,7 @@ struct MarkupScanner::Callbacks {
         if (count == 0) {
             tag.begin = tag.end = self.lastStartEnd_;
         } else {
-            tag.begin =
-                static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser)) + self.skipped_;
+            tag.begin = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser)) + self.skipped_;
             tag.end = tag.begin + count;
         }
         self.handler_->OnEnd(tag);
@@ -134,8 +138,7 @@ void MarkupScanner::SetArrayElement(const std::string& name) {
     arrayPattern_ = name.empty() ? std::string() : name == "binary" ? "binary>" : "<" + name;
 }
 
-MarkupScanner::MarkupScanner(ByteSource& source, const std::string& path,
-                             std::size_t windowLimit)
+MarkupScanner::MarkupScanner(ByteSource& source, const std::string& path, std::size_t windowLimit)
     : source_(source),
       path_(path),
       window_(windowLimit),
@@ -151,7 +154,9 @@ MarkupScanner::MarkupScanner(ByteSource& source, const std::string& path,
     XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
 }
 
-MarkupScanner::~MarkupScanner() { XML_ParserFree(static_cast<XML_Parser>(parser_)); }
+MarkupScanner::~MarkupScanner() {
+    XML_ParserFree(static_cast<XML_Parser>(parser_));
+}
 
 void MarkupScanner::Fail(const std::string& message) {
     if (failure_.empty()) {
@@ -169,12 +174,12 @@ bool MarkupScanner::Feed(std::uint64_t to, bool final) {
         if (failure_.empty()) {
             const XML_Error code = XML_GetErrorCode(parser);
             const auto at = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser)) + skipped_;
-            const bool cut = final && (code == XML_ERROR_NO_ELEMENTS ||
-                                       code == XML_ERROR_UNCLOSED_TOKEN ||
-                                       code == XML_ERROR_PARTIAL_CHAR ||
-                                       code == XML_ERROR_UNCLOSED_CDATA_SECTION);
-            failure_ = cut ? "the file is truncated: it ends at byte " + std::to_string(window_.End()) +
-                                 ", before its root element does"
+            const bool cut =
+                final &&
+                (code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
+                 code == XML_ERROR_PARTIAL_CHAR || code == XML_ERROR_UNCLOSED_CDATA_SECTION);
+            failure_ = cut ? "the file is truncated: it ends at byte " +
+                                 std::to_string(window_.End()) + ", before its root element does"
                            : std::string("malformed XML at byte ") + std::to_string(at) + ": " +
                                  XML_ErrorString(code);
         }
@@ -222,8 +227,8 @@ bool MarkupScanner::TrySkipArrayText() {
         if (end > searched) {
             const void* lt = std::memchr(window_.At(searched), '<', end - searched);
             if (lt != nullptr) {
-                const auto at = searched + static_cast<std::uint64_t>(
-                                               static_cast<const char*>(lt) - window_.At(searched));
+                const auto at = searched + static_cast<std::uint64_t>(static_cast<const char*>(lt) -
+                                                                      window_.At(searched));
                 if (at + 1 < end || window_.AtEndOfInput()) {
                     if (at + 1 < end && *window_.At(at + 1) == '/' &&
                         IsPlainBase64(window_.View(begin, at))) {
@@ -269,8 +274,9 @@ bool MarkupScanner::Run(MarkupHandler& handler, std::string& error) {
         const auto b0 = static_cast<unsigned char>(*window_.At(0));
         const auto b1 = static_cast<unsigned char>(*window_.At(1));
         if ((b0 == 0xFE && b1 == 0xFF) || (b0 == 0xFF && b1 == 0xFE) || b0 == 0 || b1 == 0) {
-            failure_ = "UTF-16 or UTF-32 text is not supported (only single-byte encodings such "
-                       "as UTF-8, ASCII and ISO-8859-1)";
+            failure_ =
+                "UTF-16 or UTF-32 text is not supported (only single-byte encodings such "
+                "as UTF-8, ASCII and ISO-8859-1)";
             ok = false;
         }
     }
@@ -332,3 +338,5 @@ bool MarkupScanner::Run(MarkupHandler& handler, std::string& error) {
                 : FileMessage(path_, failure_.empty() ? "cannot be read" : failure_);
     return false;
 }
+
+}  // namespace mzml

@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "mzml/background_stream.h"
 #include "mzml/byte_source.h"
 #include "mzml/input_window.h"
-#include "mzml/background_stream.h"
+
+namespace mzml {
 
 // A streaming pass over an XML document that reports each tag with its exact byte range in the
 // input, so that an editor can copy the input through and change only what it means to.
@@ -21,9 +23,9 @@
 // expanded or fetched.
 
 struct StartTag {
-    std::string_view name;  // local name: a namespace prefix is dropped
-    std::uint64_t begin = 0;  // offset of "<"
-    std::uint64_t end = 0;    // offset just after ">"
+    std::string_view name;              // local name: a namespace prefix is dropped
+    std::uint64_t begin = 0;            // offset of "<"
+    std::uint64_t end = 0;              // offset just after ">"
     const char** attributes = nullptr;  // expat's name/value pairs, values decoded
 
     // The decoded value of attribute `name`, or null when absent.
@@ -37,7 +39,7 @@ struct EndTag {
 };
 
 class MarkupHandler {
-public:
+  public:
     virtual ~MarkupHandler() = default;
     virtual void OnStart(const StartTag& tag) = 0;
     virtual void OnEnd(const EndTag& tag) = 0;
@@ -52,7 +54,7 @@ public:
 };
 
 class MarkupScanner {
-public:
+  public:
     // `windowLimit` bounds the bytes held at once (one spectrum and the tags around it).
     MarkupScanner(ByteSource& source, const std::string& path, std::size_t windowLimit);
 
@@ -84,7 +86,7 @@ public:
     std::uint64_t FilePosition() const { return source_.FilePosition(); }
     std::uint64_t FileSize() const { return source_.FileSize(); }
 
-private:
+  private:
     struct Callbacks;
     bool Feed(std::uint64_t to, bool final);
     bool TrySkipArrayText();
@@ -112,3 +114,5 @@ private:
 
 // "<path>: <what>".
 std::string FileMessage(const std::string& path, const std::string& what);
+
+}  // namespace mzml

@@ -8,11 +8,13 @@
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
 
+namespace mzml {
+
 namespace {
-std::string RuleText(const CMassRangeList& rules, std::int32_t i) {
-    CMassRange rule;
+std::string RuleText(const params::CMassRangeList& rules, std::int32_t i) {
+    params::CMassRange rule;
     rules.GetEntry(i, rule);
-    return FormatRule(rule);
+    return params::FormatRule(rule);
 }
 }  // namespace
 
@@ -714,7 +716,7 @@ bool MzmlPass::ReadSpectrum() {
 
 bool MzmlPass::FilterSpectrum() {
     const std::int32_t level = levelStated_ ? scan_.msLevel : 0;
-    const FunctionFilter* filter = levelStated_ ? counts_.FilterFor(level) : nullptr;
+    const processing::FunctionFilter* filter = levelStated_ ? counts_.FilterFor(level) : nullptr;
     const std::uint64_t n = defaultArrayLength_;
     if (filter == nullptr) {
         counts_.Count(level, n, n, false);
@@ -1044,3 +1046,5 @@ std::string MzmlPass::Holding() const {
         return "the file's header (up to <run>)";
     return {};
 }
+
+}  // namespace mzml

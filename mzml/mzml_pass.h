@@ -12,6 +12,8 @@
 #include "mzml/output_splicer.h"
 #include "mzml/spectrum_counts.h"
 
+namespace mzml {
+
 // The pass over an mzML document (indexed or not). See document_pass.h.
 class MzmlPass final : public MarkupHandler {
   public:
@@ -151,3 +153,5 @@ class MzmlPass final : public MarkupHandler {
     std::vector<std::uint64_t> keep_;
     std::string encoded_;
 };
+
+}  // namespace mzml

@@ -8,11 +8,13 @@
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
 
+namespace mzml {
+
 namespace {
-std::string RuleText(const CMassRangeList& rules, std::int32_t i) {
-    CMassRange rule;
+std::string RuleText(const params::CMassRangeList& rules, std::int32_t i) {
+    params::CMassRange rule;
     rules.GetEntry(i, rule);
-    return FormatRule(rule);
+    return params::FormatRule(rule);
 }
 }  // namespace
 
@@ -441,7 +443,8 @@ bool MzxmlPass::ReadScan(Scan& scan) {
 
 bool MzxmlPass::FilterScan(Scan& scan) {
     const std::int32_t level = scan.levelStated ? scan.meta.msLevel : 0;
-    const FunctionFilter* filter = scan.levelStated ? counts_.FilterFor(level) : nullptr;
+    const processing::FunctionFilter* filter =
+        scan.levelStated ? counts_.FilterFor(level) : nullptr;
     const std::uint64_t n = scan.peaksCount;
     if (filter == nullptr || n == 0) {
         counts_.Count(level, n, n, filter != nullptr);
@@ -617,3 +620,5 @@ std::string MzxmlPass::Holding() const {
         return "the file's header (up to the first scan)";
     return {};
 }
+
+}  // namespace mzml

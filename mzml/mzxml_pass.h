@@ -10,11 +10,13 @@
 #include "mzml/output_splicer.h"
 #include "mzml/spectrum_counts.h"
 
+namespace mzml {
+
 // The pass over an mzXML document (2.x or 3.x). See document_pass.h. Scans may nest (an MS2
 // scan inside its MS1 scan, as mzXML 2 writers do); a scan's peaks come before its children,
 // so a parent is finished, and written, when its first child starts.
 class MzxmlPass final : public MarkupHandler {
-public:
+  public:
     MzxmlPass(MarkupScanner& scanner, OutputSplicer& out, const PassSettings& settings,
               SpectrumCounts& counts);
     ~MzxmlPass() override;
@@ -28,7 +30,7 @@ public:
 
     bool Finish(std::string& error);
 
-private:
+  private:
     struct Range {
         std::uint64_t begin = 0, end = 0;
         bool Present() const { return end > begin || begin != 0; }
@@ -105,3 +107,5 @@ private:
     std::vector<std::uint64_t> keep_;
     std::string encoded_;
 };
+
+}  // namespace mzml

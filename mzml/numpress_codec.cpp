@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace mzml {
+
 namespace numpress = ms::numpress::MSNumpress;
 
 namespace {
@@ -192,3 +194,5 @@ void NumpressEncode(NumpressKind kind, std::span<const double> values, double fi
         throw std::range_error(message);
     }
 }
+
+}  // namespace mzml

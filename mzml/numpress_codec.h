@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+namespace mzml {
+
 // The MS-Numpress encodings of mzML arrays (MS:1002312 linear, MS:1002313 pic, MS:1002314
 // slof), through Debian's libmsnumpress. Each may be followed by zlib in the file; that layer
 // is zlib_codec's.
@@ -33,3 +35,5 @@ double NumpressFixedPoint(NumpressKind kind, std::span<const std::uint8_t> encod
 // throws std::range_error: the caller keeps the array in another encoding.
 void NumpressEncode(NumpressKind kind, std::span<const double> values, double fixedPoint,
                     std::vector<std::uint8_t>& out);
+
+}  // namespace mzml

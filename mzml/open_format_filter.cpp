@@ -16,6 +16,8 @@
 #include "processing/output_path.h"
 #include "processing/temporary_output.h"
 
+namespace mzml {
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -30,19 +32,23 @@ bool EndsWithNoCase(const std::string& text, const std::string& end) {
 
 bool IsGzipFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     unsigned char magic[2] = {0, 0};
     const bool gzip = ::read(fd, magic, 2) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
     ::close(fd);
     return gzip;
 }
 
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string SystemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
 
 // Makes the rename of a finished output durable.
 void SyncDirectoryOf(const std::string& path) {
     std::string directory = std::filesystem::path(path).parent_path().string();
-    if (directory.empty()) directory = ".";
+    if (directory.empty())
+        directory = ".";
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -54,7 +60,8 @@ void SyncDirectoryOf(const std::string& path) {
 
 bool IsOpenFormatPath(const std::string& path) {
     for (const char* extension : {".mzml", ".mzxml", ".mzml.gz", ".mzxml.gz"}) {
-        if (EndsWithNoCase(path, extension)) return true;
+        if (EndsWithNoCase(path, extension))
+            return true;
     }
     return false;
 }
@@ -65,27 +72,28 @@ bool IsOpenFormatFile(const std::string& path) {
 }
 
 std::string OpenFormatOutputPath(const std::string& input, const std::string& suffix) {
-    PathParts parts = SplitPath(input);
+    processing::PathParts parts = processing::SplitPath(input);
     if (Lower(parts.extension) == ".gz") {
         // x.mzML.gz: the name is "x" and the extension ".mzML.gz".
-        const PathParts inner = SplitPath(parts.name);
+        const processing::PathParts inner = processing::SplitPath(parts.name);
         if (!inner.extension.empty()) {
             parts.name = inner.name;
             parts.extension = inner.extension + parts.extension;
         }
     }
     parts.name += suffix;
-    return JoinPathParts(parts);
+    return processing::JoinPathParts(parts);
 }
 
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
-                          const CMassRangeList& rules, RunProgress* progress, FileRunSummary& summary,
-                          std::string& error, const OpenFormatOptions& options) {
-    NullProgress noProgress;
-    RunProgress& shown = progress != nullptr ? *progress : noProgress;
-    summary = FileRunSummary{input, output, {}};
+                          const params::CMassRangeList& rules, processing::RunProgress* progress,
+                          processing::FileRunSummary& summary, std::string& error,
+                          const OpenFormatOptions& options) {
+    processing::NullProgress noProgress;
+    processing::RunProgress& shown = progress != nullptr ? *progress : noProgress;
+    summary = processing::FileRunSummary{input, output, {}};
 
-    const std::string refused = CheckOutputPath(input, output);
+    const std::string refused = processing::CheckOutputPath(input, output);
     if (!refused.empty()) {
         error = FileMessage(output, refused);
         return false;
@@ -93,8 +101,9 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     struct stat outputStat {};
     if (::lstat(output.c_str(), &outputStat) == 0) {
         if (S_ISLNK(outputStat.st_mode)) {
-            error = FileMessage(output, "is a symbolic link; an output is never written through "
-                                        "a link (remove it or choose another suffix)");
+            error = FileMessage(output,
+                                "is a symbolic link; an output is never written through "
+                                "a link (remove it or choose another suffix)");
             return false;
         }
         if (!S_ISREG(outputStat.st_mode)) {
@@ -108,18 +117,18 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
         return false;
     }
 
-    RemoveStaleTemporaries(output);
-    const std::string temporary = TemporaryPathFor(output);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          0666);
+    processing::RemoveStaleTemporaries(output);
+    const std::string temporary = processing::TemporaryPathFor(output);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         error = FileMessage(output, SystemError("cannot create a temporary file beside it"));
         return false;
     }
-    RegisterTemporary(temporary);
+    processing::RegisterTemporary(temporary);
     auto discard = [&] {
         ::unlink(temporary.c_str());
-        UnregisterTemporary(temporary);
+        processing::UnregisterTemporary(temporary);
     };
 
     std::unique_ptr<ByteSink> sink = ByteSink::ToDescriptor(fd, IsGzipFile(input), output);
@@ -128,7 +137,8 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     settings.sink = sink.get();
     settings.ignoreChecksums = options.ignoreChecksums;
     settings.warn = [&](const std::string& what) {
-        if (options.warn) options.warn(FileMessage(input, what));
+        if (options.warn)
+            options.warn(FileMessage(input, what));
     };
     shown.SetRange(kOpenFormatSteps);
     std::uint64_t stepsShown = 0;
@@ -154,9 +164,11 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
         discard();
         return false;
     }
-    UnregisterTemporary(temporary);
+    processing::UnregisterTemporary(temporary);
     SyncDirectoryOf(output);
     settings.progress(1, 1);
     summary.functions = result.levels;
     return true;
 }
+
+}  // namespace mzml

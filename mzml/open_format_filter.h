@@ -7,6 +7,8 @@
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
+namespace mzml {
+
 // Filtering mzML and mzXML files (plain or gzipped) with the peak filter of our raw data files.
 //
 // A rule's function is the spectrum's MS level (function 1 = MS1, 2 = MS2, ...). The output is
@@ -37,7 +39,10 @@ struct OpenFormatOptions {
 // returns false with "<file>: <what went wrong>" in `error`; nothing is left at `output` (an
 // existing file there is not touched) and no temporary remains.
 bool FilterOpenFormatFile(const std::string& input, const std::string& output,
-                          const CMassRangeList& rules, RunProgress* progress, FileRunSummary& summary,
-                          std::string& error, const OpenFormatOptions& options = {});
+                          const params::CMassRangeList& rules, processing::RunProgress* progress,
+                          processing::FileRunSummary& summary, std::string& error,
+                          const OpenFormatOptions& options = {});
 
 inline constexpr std::uint16_t kOpenFormatSteps = 100;
+
+}  // namespace mzml

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+namespace mzml {
+
 bool OpenFormatRoute::Takes(const std::string& input) const {
     if (IsOpenFormatPath(input)) {
         return true;
@@ -11,14 +13,14 @@ bool OpenFormatRoute::Takes(const std::string& input) const {
     return ::stat(input.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IsOpenFormatFile(input);
 }
 
-std::string OpenFormatRoute::OutputPath(const std::string& input,
-                                        const std::string& suffix) const {
+std::string OpenFormatRoute::OutputPath(const std::string& input, const std::string& suffix) const {
     return OpenFormatOutputPath(input, suffix);
 }
 
 bool OpenFormatRoute::Filter(const std::string& input, const std::string& output,
-                             const CMassRangeList& rules, RunProgress& progress,
-                             FileRunSummary& summary, RunFailure& failure) const {
+                             const params::CMassRangeList& rules, processing::RunProgress& progress,
+                             processing::FileRunSummary& summary,
+                             processing::RunFailure& failure) const {
     std::string error;
     if (FilterOpenFormatFile(input, output, rules, &progress, summary, error, options_)) {
         return true;
@@ -31,3 +33,5 @@ bool OpenFormatRoute::Filter(const std::string& input, const std::string& output
     failure.where.clear();
     return false;
 }
+
+}  // namespace mzml

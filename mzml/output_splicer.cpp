@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace mzml {
+
 OutputSplicer::OutputSplicer(const InputWindow& window, ByteSink* sink)
     : window_(window), sink_(sink) {
     if (sink_ != nullptr) {
@@ -34,7 +36,9 @@ bool OutputSplicer::Write(std::string_view text) {
     return !failed_;
 }
 
-bool OutputSplicer::Insert(std::string_view text) { return Write(text); }
+bool OutputSplicer::Insert(std::string_view text) {
+    return Write(text);
+}
 
 bool OutputSplicer::CopyTo(std::uint64_t offset) {
     if (offset <= cursor_) {
@@ -45,9 +49,9 @@ bool OutputSplicer::CopyTo(std::uint64_t offset) {
                   [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
         std::size_t used = 0;
         // An insertion at `offset` itself goes before the byte there, so it is written now.
-        for (; used < edits_.size() && (edits_[used].begin < offset ||
-                                        (edits_[used].begin == offset &&
-                                         edits_[used].end == offset));
+        for (;
+             used < edits_.size() && (edits_[used].begin < offset ||
+                                      (edits_[used].begin == offset && edits_[used].end == offset));
              ++used) {
             const Edit& edit = edits_[used];
             if (edit.begin < cursor_) {
@@ -74,4 +78,8 @@ bool OutputSplicer::CopyTo(std::uint64_t offset) {
     return !failed_;
 }
 
-void OutputSplicer::SkipTo(std::uint64_t offset) { cursor_ = std::max(cursor_, offset); }
+void OutputSplicer::SkipTo(std::uint64_t offset) {
+    cursor_ = std::max(cursor_, offset);
+}
+
+}  // namespace mzml

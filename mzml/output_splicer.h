@@ -12,12 +12,14 @@
 #include "mzml/input_window.h"
 #include "mzml/sha1.h"
 
+namespace mzml {
+
 // The output of a pass-through edit: input bytes copied as they are, except the ranges that
 // were given replacements. Edits are queued for input still held and applied when the copy
 // passes them. Everything written is also hashed (SHA-1) until the checksum's own text.
 // Without a sink nothing is written (a read-only pass moves the cursor all the same).
 class OutputSplicer {
-public:
+  public:
     OutputSplicer(const InputWindow& window, ByteSink* sink);
 
     // Input offset up to which everything has been copied or skipped.
@@ -42,7 +44,7 @@ public:
 
     bool Failed() const { return failed_; }
 
-private:
+  private:
     bool Write(std::string_view text);
 
     struct Edit {
@@ -58,3 +60,5 @@ private:
     std::unique_ptr<BackgroundStream> stream_;
     bool failed_ = false;
 };
+
+}  // namespace mzml

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace mzml {
+
 // Conversions between open formats and our raw data files. The mapping of functions, peaks
 // and scan metadata onto our records is in docs/open-formats.md. Both write their output
 // under a temporary name beside it and rename it at the end: on failure they return false,
@@ -27,3 +29,5 @@ bool ImportMzml(const std::string& input, const std::string& outputRaw, std::str
 // when any is non-zero) and its scan header, statistics and function records carried along,
 // so that ImportMzml gives back the same peaks, functions, scan counts and records.
 bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std::string& error);
+
+}  // namespace mzml

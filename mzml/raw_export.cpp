@@ -22,6 +22,8 @@
 #include "processing/output_path.h"
 #include "processing/temporary_output.h"
 
+namespace mzml {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,7 +54,7 @@ void SyncDirectoryOf(const std::string& path) {
 // Everything before the first spectrum: the file's description, our software and processing,
 // and the run with the function records carried for the way back.
 std::string DocumentHead(const std::string& inputRaw, const RawScanSource& source) {
-    const fs::path input(WithoutTrailingSlashes(inputRaw));
+    const fs::path input(processing::WithoutTrailingSlashes(inputRaw));
     std::string id = XmlId(input.stem().string());
     const std::set<std::string> fixedIds = {"MS",          "UO",          kSoftwareId,
                                             kInstrumentId, kSourceFileId, kProcessingId};
@@ -246,7 +248,7 @@ bool WriteDocument(const std::string& inputRaw, RawScanSource& source, IndexedMz
 }  // namespace
 
 bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std::string& error) {
-    const std::string refused = CheckOutputPath(inputRaw, outputMzml);
+    const std::string refused = processing::CheckOutputPath(inputRaw, outputMzml);
     if (!refused.empty()) {
         error = FileMessage(outputMzml, refused);
         return false;
@@ -275,15 +277,15 @@ bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std:
         return false;
     }
 
-    RemoveStaleTemporaries(outputMzml);
-    const std::string temporary = TemporaryPathFor(outputMzml);
+    processing::RemoveStaleTemporaries(outputMzml);
+    const std::string temporary = processing::TemporaryPathFor(outputMzml);
     const int fd =
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         error = FileMessage(outputMzml, SystemError("cannot create a temporary file beside it"));
         return false;
     }
-    RegisterTemporary(temporary);
+    processing::RegisterTemporary(temporary);
 
     bool ok = false;
     {
@@ -309,10 +311,12 @@ bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std:
     }
     if (!ok) {
         ::unlink(temporary.c_str());
-        UnregisterTemporary(temporary);
+        processing::UnregisterTemporary(temporary);
         return false;
     }
-    UnregisterTemporary(temporary);
+    processing::UnregisterTemporary(temporary);
     SyncDirectoryOf(outputMzml);
     return true;
 }
+
+}  // namespace mzml

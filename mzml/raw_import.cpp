@@ -18,6 +18,8 @@
 #include "processing/temporary_output.h"
 #include "rawio/record_fields.h"
 
+namespace mzml {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -220,17 +222,17 @@ void WriteRawFile(const std::string& input, const std::string& path, const Impor
 class ScratchDirectory {
   public:
     explicit ScratchDirectory(const fs::path& output) {
-        RemoveStaleTemporaries(output.string());
-        path = TemporaryPathFor(output.string());
+        processing::RemoveStaleTemporaries(output.string());
+        path = processing::TemporaryPathFor(output.string());
         if (::mkdir(path.c_str(), 0777) != 0) {
             throw ImportFailure("cannot create a temporary directory beside it");
         }
-        RegisterTemporary(path.string());
+        processing::RegisterTemporary(path.string());
     }
     ~ScratchDirectory() {
         std::error_code ec;
         fs::remove_all(path, ec);
-        UnregisterTemporary(path.string());
+        processing::UnregisterTemporary(path.string());
     }
     ScratchDirectory(const ScratchDirectory&) = delete;
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
@@ -245,8 +247,8 @@ class ScratchDirectory {
 bool ImportMzml(const std::string& givenInput, const std::string& givenOutput, std::string& error,
                 const ImportOptions& options) {
     // "out.raw/" as shell completion writes it names the same directory as "out.raw".
-    const std::string input = WithoutTrailingSlashes(givenInput);
-    const std::string outputRaw = WithoutTrailingSlashes(givenOutput);
+    const std::string input = processing::WithoutTrailingSlashes(givenInput);
+    const std::string outputRaw = processing::WithoutTrailingSlashes(givenOutput);
     {
         // The input first: a missing input is the mistake to name, whatever the output.
         std::string why;
@@ -255,7 +257,7 @@ bool ImportMzml(const std::string& givenInput, const std::string& givenOutput, s
             return false;
         }
     }
-    const std::string refused = CheckOutputPath(input, outputRaw);
+    const std::string refused = processing::CheckOutputPath(input, outputRaw);
     if (!refused.empty()) {
         error = FileMessage(outputRaw, refused);
         return false;
@@ -298,3 +300,5 @@ bool ImportMzml(const std::string& givenInput, const std::string& givenOutput, s
     }
     return true;
 }
+
+}  // namespace mzml

@@ -7,6 +7,8 @@
 #include "mzml/markup_scanner.h"
 #include "rawio/record_fields.h"
 
+namespace mzml {
+
 namespace {
 
 std::string ScanName(std::int32_t function, std::int32_t scan) {
@@ -154,3 +156,5 @@ bool RawScanSource::Read(const RawScanPlace& place, RawExportScan& scan, std::st
     }
     return true;
 }
+
+}  // namespace mzml

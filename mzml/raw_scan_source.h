@@ -7,6 +7,8 @@
 #include "mzml/scan_record_mapping.h"
 #include "rawio/raw_api.h"
 
+namespace mzml {
+
 // The scans of a raw data file in the order an export writes them, read one at a time so that
 // an export holds one scan's peaks whatever the size of the file.
 //
@@ -67,3 +69,5 @@ class RawScanSource {
     std::vector<bool> hasStats_;
     std::vector<RawScanPlace> places_;
 };
+
+}  // namespace mzml

@@ -5,6 +5,8 @@
 
 #include "rawio/byte_order.h"
 
+namespace mzml {
+
 namespace {
 
 using rawio::Load32;
@@ -97,3 +99,5 @@ bool IsValidScanHeader(const ScanHeaderBytes& header) {
     }
     return true;
 }
+
+}  // namespace mzml

@@ -8,6 +8,8 @@
 #include "rawio/raw_api.h"
 #include "rawio/record_fields.h"
 
+namespace mzml {
+
 // How an open-format spectrum's metadata sits in the records of our raw data files. The raw
 // data library stores the scan header and the statistics record as opaque bytes; this layout
 // is Brevanto's own, documented with byte tables in docs/open-formats.md. All values
@@ -59,3 +61,5 @@ inline constexpr const char* kPeakByteArrayName = "Brevanto peak byte";  // non-
 
 // Words 0, 1 and 5 of a scan header must be 0 or 1 for the raw data library.
 bool IsValidScanHeader(const ScanHeaderBytes& header);
+
+}  // namespace mzml

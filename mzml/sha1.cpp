@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+namespace mzml {
+
 struct Sha1::State {
     EVP_MD_CTX* context = nullptr;
     ~State() { EVP_MD_CTX_free(context); }
@@ -44,3 +46,5 @@ std::string Sha1::HexDigest() {
     }
     return hex;
 }
+
+}  // namespace mzml

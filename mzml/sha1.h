@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+namespace mzml {
+
 // Incremental SHA-1 (libcrypto), for the checksums that indexed mzML (fileChecksum) and mzXML
 // (sha1) carry of their own bytes.
 class Sha1 {
-public:
+  public:
     Sha1();
     ~Sha1();
     Sha1(const Sha1&) = delete;
@@ -21,7 +23,9 @@ public:
     // after it.
     std::string HexDigest();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+}  // namespace mzml

@@ -1,12 +1,14 @@
 #include "mzml/spectrum_counts.h"
 
-const FunctionFilter* SpectrumCounts::FilterFor(std::int32_t level) {
+namespace mzml {
+
+const processing::FunctionFilter* SpectrumCounts::FilterFor(std::int32_t level) {
     if (rules_ == nullptr || level <= 0) {
         return nullptr;
     }
     auto found = filters_.find(level);
     if (found == filters_.end()) {
-        auto filter = std::make_unique<FunctionFilter>(*rules_, level);
+        auto filter = std::make_unique<processing::FunctionFilter>(*rules_, level);
         if (filter->Empty()) {
             filter.reset();
         }
@@ -17,7 +19,7 @@ const FunctionFilter* SpectrumCounts::FilterFor(std::int32_t level) {
 
 void SpectrumCounts::Count(std::int32_t level, std::uint64_t read, std::uint64_t kept,
                            bool filtered) {
-    FunctionSummary& summary = levels_[level];
+    processing::FunctionSummary& summary = levels_[level];
     summary.function = level;
     ++summary.scans;
     summary.peaksRead += read;
@@ -25,10 +27,12 @@ void SpectrumCounts::Count(std::int32_t level, std::uint64_t read, std::uint64_t
     summary.filtered = summary.filtered || filtered;
 }
 
-std::vector<FunctionSummary> SpectrumCounts::Summaries() const {
-    std::vector<FunctionSummary> result;
+std::vector<processing::FunctionSummary> SpectrumCounts::Summaries() const {
+    std::vector<processing::FunctionSummary> result;
     for (const auto& [level, summary] : levels_) {
         result.push_back(summary);
     }
     return result;
 }
+
+}  // namespace mzml

@@ -11,23 +11,27 @@
 #include "processing/peak_filter.h"
 #include "processing/run_report.h"
 
+namespace mzml {
+
 // Per MS level: the filter of the level and what its spectra gave.
 class SpectrumCounts {
-public:
-    explicit SpectrumCounts(const CMassRangeList* rules) : rules_(rules) {}
+  public:
+    explicit SpectrumCounts(const params::CMassRangeList* rules) : rules_(rules) {}
 
     // The filter of `level`, or null when the level has no rules (or there are no rules).
-    const FunctionFilter* FilterFor(std::int32_t level);
+    const processing::FunctionFilter* FilterFor(std::int32_t level);
 
     void Count(std::int32_t level, std::uint64_t read, std::uint64_t kept, bool filtered);
 
-    std::vector<FunctionSummary> Summaries() const;
+    std::vector<processing::FunctionSummary> Summaries() const;
 
     // The user parameters of the run, as the pass meets them (mzML).
     std::vector<std::pair<std::string, std::string>> runUserParams;
 
-private:
-    const CMassRangeList* rules_;
-    std::map<std::int32_t, std::unique_ptr<FunctionFilter>> filters_;
-    std::map<std::int32_t, FunctionSummary> levels_;
+  private:
+    const params::CMassRangeList* rules_;
+    std::map<std::int32_t, std::unique_ptr<processing::FunctionFilter>> filters_;
+    std::map<std::int32_t, processing::FunctionSummary> levels_;
 };
+
+}  // namespace mzml

@@ -11,6 +11,8 @@
 #include "mzml/hex_bytes.h"
 #include "mzml/tag_text.h"
 
+namespace mzml {
+
 namespace {
 
 struct CvUnit {
@@ -249,3 +251,5 @@ void SpectrumElementWriter::Append(const RawExportScan& scan, std::size_t index,
     out += kSpectrumIndent;
     out += "</spectrum>\n";
 }
+
+}  // namespace mzml

@@ -7,6 +7,8 @@
 
 #include "mzml/raw_scan_source.h"
 
+namespace mzml {
+
 // The <spectrum> element an export writes for one scan of a raw data file (the mapping is in
 // docs/open-formats.md, "Export"): MS level = function, 32-bit m/z and 64-bit intensity
 // arrays without compression (they hold every float mass and every 32-bit count exactly), the
@@ -29,3 +31,5 @@ class SpectrumElementWriter {
     std::vector<std::uint8_t> bytes_;
     std::string base64_;
 };
+
+}  // namespace mzml

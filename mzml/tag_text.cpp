@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace mzml {
+
 namespace {
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -181,3 +183,5 @@ std::string JudgeChecksum(std::string_view text, const std::string& actual,
     return what + " (the file was changed after it was written; brevanto-batch " +
            "--ignore-checksums takes it anyway)";
 }
+
+}  // namespace mzml

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+namespace mzml {
+
 // Small helpers over the raw text of tags the parser has already found well-formed.
 
 // The offsets, within `tag` (the raw text of a start tag), of attribute `name`'s value between
@@ -44,3 +46,5 @@ bool IsSha1Text(std::string_view text);
 // wrong one is taken when `ignoreWrong`: both go to `warning`); else why it is refused.
 std::string JudgeChecksum(std::string_view text, const std::string& actual,
                           const std::string& element, bool ignoreWrong, std::string& warning);
+
+}  // namespace mzml

@@ -8,6 +8,8 @@
 #include <memory>
 #include <new>
 
+namespace mzml {
+
 namespace {
 
 // Level 3. Measured on 64-bit m/z and intensity arrays (bench/mzml_codec_bench.cpp): level 6
@@ -139,3 +141,5 @@ void ZlibDeflate(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& ou
     // The buffer has the library's own bound, so a zero (no room) cannot happen.
     out.resize(size);
 }
+
+}  // namespace mzml

@@ -1,5 +1,7 @@
 #include "params/mass_range.h"
 
+namespace params {
+
 CMassRange::~CMassRange() = default;
 
 bool CMassRange::operator==(const CMassRange& other) const {
@@ -19,3 +21,5 @@ CMassRange MakeMassRange(std::int32_t function, std::uint32_t lowMass, std::uint
     rule.SetWindowBelow(windowBelow);
     return rule;
 }
+
+}  // namespace params

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace params {
+
 CMassRangeList::~CMassRangeList() = default;
 
 std::int32_t CMassRangeList::GetCount() const {
@@ -29,3 +31,5 @@ void CMassRangeList::AddEntry(const CMassRange& entry) {
 void CMassRangeList::RemoveAll() {
     std::vector<CMassRange>().swap(entries);
 }
+
+}  // namespace params

@@ -5,11 +5,13 @@
 
 #include "params/mass_range.h"
 
+namespace params {
+
 // The ordered rules of a run. Entries are handed out by copy only, and the list is only ever
 // rebuilt whole (RemoveAll, then AddEntry per rule), so no caller can hold a reference that a
 // later change invalidates.
 class CMassRangeList {
-public:
+  public:
     CMassRangeList() = default;
     CMassRangeList(const CMassRangeList&) = default;
     CMassRangeList& operator=(const CMassRangeList&) = default;
@@ -25,6 +27,8 @@ public:
     // Removes every entry and gives the storage back.
     void RemoveAll();
 
-private:
+  private:
     std::vector<CMassRange> entries;
 };
+
+}  // namespace params

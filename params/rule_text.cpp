@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+namespace params {
+
 namespace {
 
 std::vector<std::string> SplitFields(const std::string& text) {
@@ -42,8 +44,8 @@ bool ParseDefect(const std::string& field, double& out, std::string& error) {
     // strtod, not from_chars, so that the usual spellings ("+0.5", ".5") are taken.
     char* end = nullptr;
     const double value = std::strtod(field.c_str(), &end);
-    if (field.empty() || end != field.c_str() + field.size() || std::isspace(
-            static_cast<unsigned char>(field.front())) != 0) {
+    if (field.empty() || end != field.c_str() + field.size() ||
+        std::isspace(static_cast<unsigned char>(field.front())) != 0) {
         error = "mass defect: '" + field + "' is not a number";
         return false;
     }
@@ -85,3 +87,5 @@ std::string FormatRule(const CMassRange& rule) {
            std::to_string(rule.GetHighMass()) + ":" + std::string(defect, end) + ":" +
            std::to_string(rule.GetWindowAbove()) + ":" + std::to_string(rule.GetWindowBelow());
 }
+
+}  // namespace params

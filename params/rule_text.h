@@ -4,6 +4,8 @@
 
 #include "params/mass_range.h"
 
+namespace params {
+
 // The text form of a rule for command lines and rule files:
 //   FUNCTION:LOW:HIGH:DEFECT:ABOVE:BELOW
 // function 0..1000; low and high mass 0..150000 Da; mass defect any finite number (Da);
@@ -15,3 +17,5 @@ bool ParseRule(const std::string& text, CMassRange& rule, std::string& error);
 
 // The same form back, with the defect printed so that it parses to the same double.
 std::string FormatRule(const CMassRange& rule);
+
+}  // namespace params

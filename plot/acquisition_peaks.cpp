@@ -7,6 +7,8 @@
 #include "mzml/document_pass.h"
 #include "tools/raw/raw_read_file.h"
 
+namespace plot {
+
 namespace {
 
 std::string RawFailure(const std::string& path, const std::string& step, RawStatus status) {
@@ -75,11 +77,11 @@ bool StreamOpenFormat(const std::string& path, std::int32_t function, const Peak
                       AcquisitionScanCount& counts, std::string& error,
                       const AcquisitionReadSettings& read) {
     std::vector<float> masses;
-    PassSettings settings;
+    mzml::PassSettings settings;
     settings.ignoreChecksums = read.ignoreChecksums;
     settings.warn = read.warn;
     settings.decodeLevel = [function](std::int32_t level) { return level == function; };
-    settings.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string&) {
+    settings.onSpectrum = [&](const mzml::SpectrumPeaks& spectrum, std::string&) {
         if (spectrum.scan.msLevel != function) {
             return true;
         }
@@ -97,13 +99,13 @@ bool StreamOpenFormat(const std::string& path, std::int32_t function, const Peak
         ++counts.scans;
         return true;
     };
-    PassResult result;
-    if (!RunDocumentPass(path, settings, result, error)) {
+    mzml::PassResult result;
+    if (!mzml::RunDocumentPass(path, settings, result, error)) {
         return false;
     }
     if (counts.scans == 0) {
         std::string levels;
-        for (const FunctionSummary& level : result.levels) {
+        for (const processing::FunctionSummary& level : result.levels) {
             if (level.function > 0) {
                 levels += (levels.empty() ? "" : ", ") + std::to_string(level.function);
             }
@@ -129,10 +131,12 @@ bool StreamAcquisitionPeaks(const std::string& path, std::int32_t function,
         error = path + ": no such file or directory";
         return false;
     }
-    OpenFormat format;
-    if (!SniffOpenFormat(path, format)) {
+    mzml::OpenFormat format;
+    if (!mzml::SniffOpenFormat(path, format)) {
         error = path + ": neither a raw data file (a directory) nor an mzML or mzXML file";
         return false;
     }
     return StreamOpenFormat(path, function, onPeaks, counts, error, read);
 }
+
+}  // namespace plot

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace plot {
+
 // Streams the peaks of one function of an acquisition through the readers the filter uses:
 // a raw data file (a directory) by the raw data library, function `function` from 1; an mzML
 // or mzXML file, plain or gzipped (told by content), the spectra of MS level `function`.
@@ -32,3 +34,5 @@ bool StreamAcquisitionPeaks(const std::string& path, std::int32_t function,
                             const PeaksCallback& onPeaks, AcquisitionScanCount& counts,
                             std::string& error,
                             const AcquisitionReadSettings& read = AcquisitionReadSettings{});
+
+}  // namespace plot

@@ -4,6 +4,8 @@
 
 #include "plot/acquisition_peaks.h"
 
+namespace plot {
+
 namespace {
 
 std::string Grouped(std::uint64_t n) {
@@ -21,7 +23,7 @@ bool BinAcquisition(const PlotRequest& request, AcquisitionPlot& plot, std::stri
     plot.function = request.function;
     plot.scans = 0;
     plot.kendrick = request.kendrick ? std::make_unique<KendrickBase>(*request.kendrick) : nullptr;
-    plot.filter = std::make_unique<FunctionFilter>(request.rules, request.function);
+    plot.filter = std::make_unique<processing::FunctionFilter>(request.rules, request.function);
     plot.functionRules = static_cast<std::size_t>(request.rules.CountForFunction(request.function));
     HistogramSettings grid = request.grid;
     grid.kendrick = plot.kendrick.get();
@@ -52,3 +54,5 @@ std::string PlotSummary(const AcquisitionPlot& plot) {
     }
     return text + ", " + Grouped(plot.histogram->PeaksKept()) + " kept";
 }
+
+}  // namespace plot

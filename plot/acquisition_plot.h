@@ -13,12 +13,14 @@
 #include "plot/rule_bands.h"
 #include "processing/peak_filter.h"
 
+namespace plot {
+
 // One acquisition's function binned for a plot, with the rules of that function as bands:
 // what the command-line tool and the dialog's plot window both draw.
 struct PlotRequest {
     std::string path;
     std::int32_t function = 1;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     HistogramSettings grid;  // its kendrick pointer is ignored; see `kendrick`
     std::optional<KendrickBase> kendrick;
     AcquisitionReadSettings read;
@@ -29,7 +31,7 @@ struct AcquisitionPlot {
     std::int32_t function = 1;
     std::uint64_t scans = 0;
     std::unique_ptr<KendrickBase> kendrick;  // set for the Kendrick view
-    std::unique_ptr<FunctionFilter> filter;
+    std::unique_ptr<processing::FunctionFilter> filter;
     std::unique_ptr<MassDefectHistogram> histogram;
     // The rule windows; empty in the Kendrick view, where they have no shape.
     std::vector<RuleBand> bands;
@@ -42,3 +44,5 @@ bool BinAcquisition(const PlotRequest& request, AcquisitionPlot& plot, std::stri
 
 // "example.mzML, function 1: 12,345 peaks, 678 kept" (or "no rules: all kept").
 std::string PlotSummary(const AcquisitionPlot& plot);
+
+}  // namespace plot

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string_view>
 
+namespace plot {
+
 namespace {
 
 struct Element {
@@ -102,3 +104,5 @@ bool ParseKendrickBase(const std::string& formula, KendrickBase& base, std::stri
     base.nominalMass = nominal;
     return true;
 }
+
+}  // namespace plot

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace plot {
+
 // Kendrick masses. Rescaling every mass by nominal/exact mass of a repeating unit (CH2 by
 // default in the field) gives the unit a whole mass, so the members of a homologous series,
 // which differ by whole units, share one Kendrick mass defect and line up horizontally.
@@ -24,3 +26,5 @@ struct KendrickBase {
 // optional count (1..9999); an element may appear more than once. False with `error` saying
 // what is wrong and where, e.g. "formula \"CX2\": unknown element \"X\" at character 2".
 bool ParseKendrickBase(const std::string& formula, KendrickBase& base, std::string& error);
+
+}  // namespace plot

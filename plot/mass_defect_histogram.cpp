@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+namespace plot {
+
 namespace {
 
 constexpr std::uint32_t kBlock = 256;
@@ -13,7 +15,7 @@ constexpr std::uint32_t kPrefetchAhead = 32;
 }  // namespace
 
 MassDefectHistogram::MassDefectHistogram(const HistogramSettings& settings,
-                                         const FunctionFilter& filter)
+                                         const processing::FunctionFilter& filter)
     : columns_(std::max(settings.columns, 1)),
       rows_(std::max(settings.rows, 1)),
       massLow_(settings.massLow),
@@ -121,8 +123,8 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
             const bool isKept = keepAll || ((keep[i / 64] >> (i % 64)) & 1U) != 0;
             kept += isKept ? 1 : 0;
             const double mass = static_cast<double>(masses[p]);
-            const double y =
-                kendrick_ != nullptr ? kendrick_->KendrickMassDefect(mass) : MassFraction(mass);
+            const double y = kendrick_ != nullptr ? kendrick_->KendrickMassDefect(mass)
+                                                  : processing::MassFraction(mass);
             // NaN fails every comparison and so stays off the grid.
             const int column = ColumnOf(mass);
             const int row = RowOf(y);
@@ -163,3 +165,5 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
         highestMass_ = highest;
     }
 }
+
+}  // namespace plot

@@ -6,6 +6,8 @@
 #include "plot/kendrick.h"
 #include "processing/peak_filter.h"
 
+namespace plot {
+
 // Peaks of one function binned by mass (x) and mass defect (y), split into the peaks the
 // filter keeps and the peaks it drops. Memory is two grids of columns x rows cells, whatever
 // the number of peaks, so an acquisition of any size is binned as it is read.
@@ -37,7 +39,8 @@ inline constexpr double kMaxAutoMass = 4194304.0;  // 64 Da doubled 16 times
 
 class MassDefectHistogram {
   public:
-    MassDefectHistogram(const HistogramSettings& settings, const FunctionFilter& filter);
+    MassDefectHistogram(const HistogramSettings& settings,
+                        const processing::FunctionFilter& filter);
 
     // Bins n peaks; `intensities` may be null when the weight is the count.
     void Add(const float* masses, const double* intensities, std::uint32_t n);
@@ -83,7 +86,7 @@ class MassDefectHistogram {
     bool autoMass_;
     PeakWeight weight_;
     const KendrickBase* kendrick_;
-    const FunctionFilter& filter_;
+    const processing::FunctionFilter& filter_;
     double columnScale_;  // columns per Da
     std::vector<double> cells_;
     std::uint64_t peaksRead_ = 0;
@@ -93,3 +96,5 @@ class MassDefectHistogram {
     double lowestMass_ = 0.0;
     double highestMass_ = 0.0;
 };
+
+}  // namespace plot

@@ -2,17 +2,19 @@
 
 #include <algorithm>
 
+namespace plot {
+
 bool RuleBand::Contains(double mass, double defect) const {
     const bool inRange = massLow <= mass && mass < massHigh;
     const bool aboveLow = includesDefectLow ? defect >= defectLow : defect > defectLow;
     return inRange && aboveLow && defect < defectHigh;
 }
 
-std::vector<RuleBand> RuleBands(const FunctionFilter& filter) {
+std::vector<RuleBand> RuleBands(const processing::FunctionFilter& filter) {
     std::vector<RuleBand> bands;
     const auto& bounds = filter.Bounds();
     for (std::size_t i = 0; i < bounds.size(); ++i) {
-        const FunctionFilter::RuleBounds& b = bounds[i];
+        const processing::FunctionFilter::RuleBounds& b = bounds[i];
         if (!(b.lowMass < b.highMass)) {
             continue;
         }
@@ -38,3 +40,5 @@ std::vector<RuleBand> RuleBands(const FunctionFilter& filter) {
     }
     return bands;
 }
+
+}  // namespace plot

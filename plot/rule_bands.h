@@ -5,6 +5,8 @@
 
 #include "processing/peak_filter.h"
 
+namespace plot {
+
 // The rules of one function as shapes on the mass/mass-defect plane, taken from the bounds
 // FunctionFilter itself works out, so that what is drawn is what runs.
 //
@@ -25,4 +27,6 @@ struct RuleBand {
     bool Contains(double mass, double defect) const;
 };
 
-std::vector<RuleBand> RuleBands(const FunctionFilter& filter);
+std::vector<RuleBand> RuleBands(const processing::FunctionFilter& filter);
+
+}  // namespace plot

@@ -6,6 +6,8 @@
 
 #include "rawio/record_fields.h"
 
+namespace processing {
+
 namespace {
 
 class Copier {
@@ -100,3 +102,5 @@ bool CopyAnalogAndHistory(const RawOps& ops, RawHandle readHandle, RawHandle cre
                           RunFailure& failure) {
     return Copier(ops, readHandle, createHandle, failure).Run();
 }
+
+}  // namespace processing

@@ -14,6 +14,8 @@
 
 #include "processing/temporary_output.h"
 
+namespace processing {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -184,3 +186,5 @@ bool CopyCompanionFiles(const std::string& inputPath, const std::string& outputP
     }
     return true;
 }
+
+}  // namespace processing

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace processing {
+
 // Copies the plain files of the input raw data directory into the output directory under the
 // same names, never replacing an entry that exists there (such as the library's own files of
 // the output): such a name is skipped. The copy is flat: directories, links to directories
@@ -14,3 +16,5 @@
 // call fail, with `error` naming the file and the reason.
 bool CopyCompanionFiles(const std::string& inputPath, const std::string& outputPath,
                         std::string& error);
+
+}  // namespace processing

@@ -7,6 +7,8 @@
 #include "processing/peak_filter.h"
 #include "rawio/record_fields.h"
 
+namespace processing {
+
 namespace {
 
 // Peak arrays of one scan, sized exactly by its size query and released with it.
@@ -190,3 +192,5 @@ bool CopyFunction(const CopyContext& context, std::int32_t function, std::uint8_
                   FunctionSummary& summary, RunFailure& failure) {
     return FunctionCopier(context, function, summary, failure).Run(tableSlot);
 }
+
+}  // namespace processing

@@ -6,12 +6,14 @@
 #include "processing/raw_ops.h"
 #include "processing/run_report.h"
 
+namespace processing {
+
 // The open pair of files one function is copied between.
 struct CopyContext {
     const RawOps& ops;
     RawHandle readHandle;
     RawHandle createHandle;
-    const CMassRangeList& rules;
+    const params::CMassRangeList& rules;
     void* headerBlock;  // the run's header block, handed to RawReadFuncInit
 };
 
@@ -21,3 +23,5 @@ struct CopyContext {
 // operation with false and fills `failure` (all but its input); nothing written is undone.
 bool CopyFunction(const CopyContext& context, std::int32_t function, std::uint8_t* tableSlot,
                   FunctionSummary& summary, RunFailure& failure);
+
+}  // namespace processing

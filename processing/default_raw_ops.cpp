@@ -1,5 +1,7 @@
 #include "processing/raw_ops.h"
 
+namespace processing {
+
 const RawOps& DefaultRawOps() {
     static const RawOps ops{
         RawReadOpen,         RawCreateOpen,       RawReadHeader,       RawCreateHeader,
@@ -14,3 +16,5 @@ const RawOps& DefaultRawOps() {
     };
     return ops;
 }
+
+}  // namespace processing

@@ -9,6 +9,8 @@
 #include "processing/output_path.h"
 #include "processing/temporary_output.h"
 
+namespace processing {
+
 namespace {
 
 // Hides the progress at every end of a run, an exception passing through included.
@@ -48,7 +50,7 @@ struct HandlePair {
 
 }  // namespace
 
-CFilterJob::CFilterJob(const CMassRangeList* rules, const RawOps& rawOps)
+CFilterJob::CFilterJob(const params::CMassRangeList* rules, const RawOps& rawOps)
     : massRangeList(rules), ops(rawOps), progress(&noProgress) {}
 
 CFilterJob::~CFilterJob() = default;
@@ -208,7 +210,8 @@ bool CFilterJob::CopyAnalogAndProcessInfo(RawHandle readHandle, RawHandle create
 
 bool CFilterJob::CopyCompanionFiles(const std::string& item) {
     std::string error;
-    if (::CopyCompanionFiles(item, OutputPathFor(WithoutTrailingSlashes(item), suffix), error)) {
+    if (processing::CopyCompanionFiles(item, OutputPathFor(WithoutTrailingSlashes(item), suffix),
+                                       error)) {
         return true;
     }
     failure.operation = "copying companion files";
@@ -230,3 +233,5 @@ bool CFilterJob::Check(RawStatus status, const char* operation) {
     failure.where.clear();
     return false;
 }
+
+}  // namespace processing

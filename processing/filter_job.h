@@ -9,15 +9,17 @@
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
+namespace processing {
+
 // One batch run: for each input in turn, a filtered copy beside it, named by the output
 // naming rule: raw data files through the raw data library, other formats through the
-// FormatRoute the program plugs in. The run stops at the first failure; outputs finished before it stay
-// complete, the failing one stays as far as it was written (and incomplete), later inputs are
+// FormatRoute the program plugs in. The run stops at the first failure; outputs finished before it
+// stay complete, the failing one stays as far as it was written (and incomplete), later inputs are
 // not touched, and nothing is deleted.
 class CFilterJob {
-public:
+  public:
     // `massRangeList` is the caller's and must outlive the job.
-    explicit CFilterJob(const CMassRangeList* massRangeList,
+    explicit CFilterJob(const params::CMassRangeList* massRangeList,
                         const RawOps& ops = DefaultRawOps());
     CFilterJob(const CFilterJob&) = delete;
     CFilterJob& operator=(const CFilterJob&) = delete;
@@ -45,14 +47,14 @@ public:
     // After Run: what each finished input gave, in order (the failing one not included).
     const std::vector<FileRunSummary>& GetSummaries() const { return summaries; }
 
-private:
+  private:
     bool ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock);
     bool ProcessOtherFormat(const std::string& item);
     bool CopyAnalogAndProcessInfo(RawHandle readHandle, RawHandle createHandle);
     bool CopyCompanionFiles(const std::string& item);
     bool Check(RawStatus status, const char* operation);
 
-    const CMassRangeList* massRangeList;
+    const params::CMassRangeList* massRangeList;
     std::vector<std::string> fileList;  // inputs still to do, in order
     std::string suffix;
     const RawOps& ops;
@@ -62,3 +64,5 @@ private:
     RunFailure failure;
     std::vector<FileRunSummary> summaries;
 };
+
+}  // namespace processing

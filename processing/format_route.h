@@ -6,12 +6,14 @@
 #include "processing/run_progress.h"
 #include "processing/run_report.h"
 
+namespace processing {
+
 // Inputs that are not raw data files (the open formats) are filtered by a route the program
 // plugs into the run, so the processing core needs no library of those formats, and the
 // dialog and the command line decide how an input is processed in one and the same place:
 // CFilterJob asks the route first, and the raw data route takes whatever it declines.
 class FormatRoute {
-public:
+  public:
     virtual ~FormatRoute() = default;
 
     // True when this route filters `input` (told by its name or its content).
@@ -25,11 +27,13 @@ public:
     // `summary` filled on success; false with `failure` filled (input, operation, text)
     // otherwise, nothing left at `output` and no temporary beside it.
     virtual bool Filter(const std::string& input, const std::string& output,
-                        const CMassRangeList& rules, RunProgress& progress, FileRunSummary& summary,
-                        RunFailure& failure) const = 0;
+                        const params::CMassRangeList& rules, RunProgress& progress,
+                        FileRunSummary& summary, RunFailure& failure) const = 0;
 };
 
 // The output of `input`: the route's when it takes the input, else the output naming rule's
 // (a trailing "/" of a raw data directory dropped first). `route` may be null.
 std::string OutputPathOf(const std::string& input, const std::string& suffix,
                          const FormatRoute* route);
+
+}  // namespace processing

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+namespace processing {
+
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -86,3 +88,5 @@ bool ReadTextLines(const std::string& path, const std::string& what,
     lines.insert(lines.end(), read.begin(), read.end());
     return true;
 }
+
+}  // namespace processing

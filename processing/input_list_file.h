@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace processing {
+
 // Reads a text file of input paths, one per line, each line exactly as written (no trimming,
 // empty lines kept). Lines end in LF or CR LF; a last line without a line end is kept, and a
 // final line end adds no empty line; a leading UTF-8 byte-order mark is no part of the first
@@ -15,3 +17,5 @@ bool ReadInputListFile(const std::string& path, std::vector<std::string>& lines)
 // control byte (the line, the column and the byte).
 bool ReadTextLines(const std::string& path, const std::string& what,
                    std::vector<std::string>& lines, std::string& error);
+
+}  // namespace processing

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace processing {
+
 namespace fs = std::filesystem;
 
 PathParts SplitPath(const std::string& path) {
@@ -79,3 +81,5 @@ std::string OutputPathOf(const std::string& input, const std::string& suffix,
     }
     return OutputPathFor(WithoutTrailingSlashes(input), suffix);
 }
+
+}  // namespace processing

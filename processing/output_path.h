@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace processing {
+
 // Splitting and joining of paths by the output naming rule. Both "\" and "/" separate
 // directories, so Windows-style and ordinary Linux paths split alike.
 struct PathParts {
@@ -28,3 +30,5 @@ inline constexpr std::size_t kMaxPathBytes = 4095;
 // Empty when the output path may be used; otherwise why not (too long, the input itself, or
 // a symbolic link, which an output never writes through).
 std::string CheckOutputPath(const std::string& input, const std::string& output);
+
+}  // namespace processing

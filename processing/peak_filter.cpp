@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace processing {
+
 namespace {
 
 // Branch-free form of MassFraction, so that the scan loop below can be vectorised. Inside
@@ -30,10 +32,10 @@ double MassFraction(double mass) {
     return Fraction(mass);
 }
 
-FunctionFilter::FunctionFilter(const CMassRangeList& rules, std::int32_t function) {
+FunctionFilter::FunctionFilter(const params::CMassRangeList& rules, std::int32_t function) {
     const std::int32_t count = rules.GetCount();
     for (std::int32_t r = 0; r < count; ++r) {
-        CMassRange rule;
+        params::CMassRange rule;
         if (!rules.GetEntry(r, rule) || rule.GetFunction() != function) {
             continue;
         }
@@ -72,8 +74,8 @@ void FunctionFilter::Decide(const float* masses, std::uint32_t count, std::uint6
     const __m128d limit = _mm_set1_pd(2147483648.0);
     const __m128d signBit = _mm_set1_pd(-0.0);
     for (; p + 2 <= count; p += 2) {
-        const __m128d m = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(
-            reinterpret_cast<const double*>(static_cast<const void*>(masses + p)))));
+        const __m128d m = _mm_cvtps_pd(_mm_castpd_ps(
+            _mm_load_sd(reinterpret_cast<const double*>(static_cast<const void*>(masses + p)))));
         const __m128d convertible = _mm_cmplt_pd(_mm_andnot_pd(signBit, m), limit);
         const __m128d safe = _mm_and_pd(convertible, m);
         const __m128d whole = _mm_cvtepi32_pd(_mm_cvttpd_epi32(safe));
@@ -110,9 +112,8 @@ void FunctionFilter::Decide(const float* masses, std::uint32_t count, std::uint6
 }
 
 std::uint32_t FunctionFilter::Apply(std::uint32_t n, const float* masses,
-                                    const std::uint32_t* intensities,
-                                    const std::uint8_t* peakBytes, float* keptMasses,
-                                    std::uint32_t* keptIntensities,
+                                    const std::uint32_t* intensities, const std::uint8_t* peakBytes,
+                                    float* keptMasses, std::uint32_t* keptIntensities,
                                     std::uint8_t* keptPeakBytes) const {
     // Kept peaks are usually few, so the copy visits only the set bits of the block's mask.
     std::uint64_t keep[kBlock / 64];
@@ -136,10 +137,12 @@ std::uint32_t FunctionFilter::Apply(std::uint32_t n, const float* masses,
     return k;
 }
 
-std::uint32_t FilterPeaks(std::int32_t function, const CMassRangeList& rules, std::uint32_t n,
-                          const float* masses, const std::uint32_t* intensities,
+std::uint32_t FilterPeaks(std::int32_t function, const params::CMassRangeList& rules,
+                          std::uint32_t n, const float* masses, const std::uint32_t* intensities,
                           const std::uint8_t* peakBytes, float* keptMasses,
                           std::uint32_t* keptIntensities, std::uint8_t* keptPeakBytes) {
     return FunctionFilter(rules, function)
         .Apply(n, masses, intensities, peakBytes, keptMasses, keptIntensities, keptPeakBytes);
 }
+
+}  // namespace processing

@@ -5,6 +5,8 @@
 
 #include "params/mass_range_list.h"
 
+namespace processing {
+
 // The mass-defect peak filter.
 //
 // A peak of function j survives when at least one rule of function j keeps it. A rule keeps a
@@ -29,7 +31,7 @@ double MassFraction(double mass);
 // applying it to a scan does not.
 class FunctionFilter {
   public:
-    FunctionFilter(const CMassRangeList& rules, std::int32_t function);
+    FunctionFilter(const params::CMassRangeList& rules, std::int32_t function);
 
     // True when the function has no rule, i.e. its scans are copied unfiltered.
     bool Empty() const { return bounds.empty(); }
@@ -63,7 +65,9 @@ class FunctionFilter {
 // One filtering step for a scan of function j against the whole rule list; the same result as
 // FunctionFilter(rules, function).Apply(...). Callers that filter many scans of one function
 // build the FunctionFilter once instead.
-std::uint32_t FilterPeaks(std::int32_t function, const CMassRangeList& rules, std::uint32_t n,
-                          const float* masses, const std::uint32_t* intensities,
+std::uint32_t FilterPeaks(std::int32_t function, const params::CMassRangeList& rules,
+                          std::uint32_t n, const float* masses, const std::uint32_t* intensities,
                           const std::uint8_t* peakBytes, float* keptMasses,
                           std::uint32_t* keptIntensities, std::uint8_t* keptPeakBytes);
+
+}  // namespace processing

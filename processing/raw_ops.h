@@ -2,6 +2,8 @@
 
 #include "rawio/raw_api.h"
 
+namespace processing {
+
 // The raw data library as the batch run sees it: one table of its operations. The run never
 // calls the library directly, so a test can put a recording stand-in in its place.
 struct RawOps {
@@ -45,3 +47,5 @@ struct RawOps {
 
 // The table of our own raw data library.
 const RawOps& DefaultRawOps();
+
+}  // namespace processing

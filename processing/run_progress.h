@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string>
 
+namespace processing {
+
 // What a batch run reports while it works. The GUI shows it in its progress dialog, the
 // command line as a bar on a terminal. Calls come from the thread of the run.
 class RunProgress {
-public:
+  public:
     virtual ~RunProgress() = default;
     // Once at the start of a run (also of an empty one).
     virtual void Show() = 0;
@@ -22,10 +24,12 @@ public:
 
 // For callers that show nothing.
 class NullProgress final : public RunProgress {
-public:
+  public:
     void Show() override {}
     void SetCurrentFile(const std::string&) override {}
     void SetRange(std::uint16_t) override {}
     void Step() override {}
     void Hide() override {}
 };
+
+}  // namespace processing

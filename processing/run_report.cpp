@@ -1,5 +1,7 @@
 #include "processing/run_report.h"
 
+namespace processing {
+
 std::string RunFailure::Describe() const {
     std::string message = input.empty() ? std::string("(empty path)") : input;
     message += ": " + operation;
@@ -12,3 +14,5 @@ std::string RunFailure::Describe() const {
     }
     return message;
 }
+
+}  // namespace processing

@@ -6,6 +6,8 @@
 
 #include "rawio/raw_api.h"
 
+namespace processing {
+
 // Why a run stopped: the input it was working on, the operation that failed and what the
 // library (or the run's own check) said about it.
 struct RunFailure {
@@ -36,3 +38,5 @@ struct FileRunSummary {
     std::string output;
     std::vector<FunctionSummary> functions;
 };
+
+}  // namespace processing

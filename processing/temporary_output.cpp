@@ -16,6 +16,8 @@
 #include <mutex>
 #include <system_error>
 
+namespace processing {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -260,3 +262,5 @@ void RemoveStaleTemporaries(const std::string& finalPath) {
 void RemoveStaleTemporariesIn(const std::string& directory) {
     RemoveStale(directory.empty() || directory.back() == '/' ? directory : directory + "/", ".");
 }
+
+}  // namespace processing

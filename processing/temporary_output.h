@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace processing {
+
 // Outputs are written under a temporary name beside their final path and renamed there when
 // complete, so a final name only ever holds a complete output. The temporaries' names are
 // short whatever the final name (any legal name of up to 255 bytes works), say whose they are
@@ -27,3 +29,5 @@ void RemoveStaleTemporaries(const std::string& finalPath);
 // The same for every output of `directory`: the temporaries of any final name whose writing
 // process no longer runs.
 void RemoveStaleTemporariesIn(const std::string& directory);
+
+}  // namespace processing

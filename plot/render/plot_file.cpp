@@ -19,7 +19,7 @@ bool IsPlotFileName(const QString& path) {
     return IsSvg(path) || path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
 }
 
-bool SavePlot(const QString& path, const AcquisitionPlot& plot, QSize size, QString& error) {
+bool SavePlot(const QString& path, const plot::AcquisitionPlot& plot, QSize size, QString& error) {
     if (!IsPlotFileName(path)) {
         error = path + QStringLiteral(": the name must end in .png or .svg");
         return false;
@@ -42,7 +42,7 @@ bool SavePlot(const QString& path, const AcquisitionPlot& plot, QSize size, QStr
     generator.setOutputDevice(&file);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(QString::fromStdString(PlotSummary(plot)));
+    generator.setTitle(QString::fromStdString(plot::PlotSummary(plot)));
     generator.setDescription(QStringLiteral("Mass-defect plot"));
     QPainter painter;
     if (!painter.begin(&generator)) {

@@ -17,7 +17,7 @@ QRect PlotGeometry::AreaFor(QSize image) {
                  std::max(image.height() - kTop - kBottom, 1));
 }
 
-PlotGeometry::PlotGeometry(QSize image, const MassDefectHistogram& histogram)
+PlotGeometry::PlotGeometry(QSize image, const plot::MassDefectHistogram& histogram)
     : area_(AreaFor(image)), massLow_(histogram.MassLow()), massHigh_(histogram.MassHigh()) {
     if (histogram.AutoMass() && histogram.PeaksBinned() > 0) {
         const double width = (histogram.MassHigh() - histogram.MassLow()) / histogram.Columns();

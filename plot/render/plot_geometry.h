@@ -11,7 +11,7 @@ class PlotGeometry {
   public:
     // The mass axis shown for `histogram`: its fixed range, or the columns from the lowest to
     // the highest binned mass when it chose its own range.
-    PlotGeometry(QSize image, const MassDefectHistogram& histogram);
+    PlotGeometry(QSize image, const plot::MassDefectHistogram& histogram);
 
     // The plot area of an image of this size; a histogram with one cell per pixel of it is as
     // fine as the image can show.

@@ -23,7 +23,7 @@ struct CellRange {
     double largest = 0.0;
 };
 
-CellRange NonEmptyRange(const MassDefectHistogram& h) {
+CellRange NonEmptyRange(const plot::MassDefectHistogram& h) {
     CellRange range;
     bool any = false;
     for (int r = 0; r < h.Rows(); ++r) {
@@ -58,7 +58,7 @@ QString Number(double value, double step) {
 
 // The cells as an image of one pixel per cell, empty cells transparent so that the band fill
 // shows through; kept cells are drawn over dropped ones where a cell holds both.
-QImage DensityImage(const MassDefectHistogram& h, const CellRange& range) {
+QImage DensityImage(const plot::MassDefectHistogram& h, const CellRange& range) {
     QImage image(h.Columns(), h.Rows(), QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     for (int r = 0; r < h.Rows(); ++r) {
@@ -76,7 +76,7 @@ QImage DensityImage(const MassDefectHistogram& h, const CellRange& range) {
     return image;
 }
 
-void PaintAxes(QPainter& painter, const PlotGeometry& g, const AcquisitionPlot& plot,
+void PaintAxes(QPainter& painter, const PlotGeometry& g, const plot::AcquisitionPlot& plot,
                const QFont& font) {
     const QRectF area = g.Area();
     const QFontMetricsF metrics(font);
@@ -118,13 +118,13 @@ void PaintAxes(QPainter& painter, const PlotGeometry& g, const AcquisitionPlot& 
 }
 
 void PaintLegend(QPainter& painter, const PlotGeometry& g, const CellRange& range,
-                 const AcquisitionPlot& plot, const QFont& font) {
+                 const plot::AcquisitionPlot& plot, const QFont& font) {
     const QRectF area = g.Area();
     const QFontMetricsF metrics(font);
     painter.setFont(font);
     const double barWidth = 14;
     const double barHeight = std::min(area.height() / 2 - 30, 180.0);
-    const QString unit = plot.histogram->Weight() == PeakWeight::kCount
+    const QString unit = plot.histogram->Weight() == plot::PeakWeight::kCount
                              ? QStringLiteral("peaks")
                              : QStringLiteral("intensity");
     double top = area.top();
@@ -182,14 +182,14 @@ QColor CellColour(double value, double smallest, double largest, bool kept) {
     return kept ? Mix(kKeptLight, kKeptDark, t) : Mix(kDroppedLight, kDroppedDark, t);
 }
 
-void PaintPlot(QPainter& painter, const AcquisitionPlot& plot, QSize size) {
-    const MassDefectHistogram& h = *plot.histogram;
+void PaintPlot(QPainter& painter, const plot::AcquisitionPlot& plot, QSize size) {
+    const plot::MassDefectHistogram& h = *plot.histogram;
     const PlotGeometry g(size, h);
     const QRectF area = g.Area();
     painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), kPlotBackground);
 
     std::vector<QRectF> bands;
-    for (const RuleBand& band : plot.bands) {
+    for (const plot::RuleBand& band : plot.bands) {
         const double left = std::max(g.X(band.massLow), area.left());
         const double right = std::min(g.X(band.massHigh), area.right());
         if (left < right) {
@@ -230,10 +230,10 @@ void PaintPlot(QPainter& painter, const AcquisitionPlot& plot, QSize size) {
     painter.setPen(Qt::black);
     const QFontMetricsF metrics(titleFont);
     painter.drawText(QPointF(area.left(), (area.top() - metrics.height()) / 2 + metrics.ascent()),
-                     QString::fromStdString(PlotSummary(plot)));
+                     QString::fromStdString(plot::PlotSummary(plot)));
 }
 
-QImage RenderPlotImage(const AcquisitionPlot& plot, QSize size) {
+QImage RenderPlotImage(const plot::AcquisitionPlot& plot, QSize size) {
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
     PaintPlot(painter, plot, size);

@@ -26,5 +26,5 @@ inline const QColor kDroppedDark{40, 40, 56};
 // smallest and largest non-empty cells of the plot).
 QColor CellColour(double value, double smallest, double largest, bool kept);
 
-void PaintPlot(QPainter& painter, const AcquisitionPlot& plot, QSize size);
-QImage RenderPlotImage(const AcquisitionPlot& plot, QSize size);
+void PaintPlot(QPainter& painter, const plot::AcquisitionPlot& plot, QSize size);
+QImage RenderPlotImage(const plot::AcquisitionPlot& plot, QSize size);

@@ -111,7 +111,7 @@ class PlotWindowTest : public QObject {
 
         AddRuleThroughDialogs(dialog, {"1", "0", "100000", "0.5", "300", "200"});
         QTRY_VERIFY(!window->Busy() && window->Plot() != nullptr && !window->Plot()->bands.empty());
-        const AcquisitionPlot& plot = *window->Plot();
+        const plot::AcquisitionPlot& plot = *window->Plot();
         QCOMPARE(plot.bands.size(), std::size_t{1});
         QCOMPARE(plot.bands.front().defectLow, 0.3);
         QVERIFY(plot.histogram->PeaksKept() > 0);
@@ -157,7 +157,7 @@ class PlotWindowTest : public QObject {
         function->setValue(1);
         window->findChild<QComboBox*>(QStringLiteral("plotWeight"))->setCurrentIndex(1);
         QTRY_VERIFY(!window->Busy());
-        QCOMPARE(window->Plot()->histogram->Weight(), PeakWeight::kIntensity);
+        QCOMPARE(window->Plot()->histogram->Weight(), plot::PeakWeight::kIntensity);
     }
 
     void savesAsPngOrSvg() {

@@ -16,6 +16,11 @@
 #include "tests/batch/raw_read_back.h"
 #include "tests/support/file_contents.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+using processing::CFilterJob;
+
 namespace fs = std::filesystem;
 
 namespace {

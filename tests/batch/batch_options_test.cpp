@@ -192,7 +192,7 @@ TEST(BatchOptions, EverySpellingOfAValueMeansTheSame) {
         EXPECT_EQ(options.suffix, "_F") << args[0];
         EXPECT_EQ(options.jobs, 4u) << args[0];
         EXPECT_EQ(options.rules.GetCount(), 2) << args[0];
-        CMassRange first;
+        params::CMassRange first;
         options.rules.GetEntry(0, first);
         EXPECT_EQ(first.GetFunction(), 1) << args[0];
         EXPECT_EQ(options.inputs.size(), 2u) << args[0];

@@ -295,7 +295,7 @@ TEST_F(BatchSafety, TheNextRunRemovesTheTemporariesOfAKilledOne) {
     const fs::path output = root / "k_BRV.raw";
     const pid_t child = fork();
     if (child == 0) {
-        std::ofstream(TemporaryPathFor((output / "notes.txt").string())) << "half";
+        std::ofstream(processing::TemporaryPathFor((output / "notes.txt").string())) << "half";
         _exit(0);
     }
     int status = 0;

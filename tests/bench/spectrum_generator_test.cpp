@@ -99,10 +99,11 @@ TEST(SpectrumGenerator, PrecursorsArePeaksOfTheirMs1Spectrum) {
 // What the benchmark relies on: a mass-defect window over (0.001, 0.999) on the float mass
 // keeps exactly the peaks that a plain 64-bit range [300, 700) keeps.
 TEST(SpectrumGenerator, WideDefectWindowKeepsWhatAPlainRangeKeeps) {
-    CMassRangeList rules;
-    rules.AddEntry(MakeMassRange(1, 300, 700, 0.5, 499, 499));
-    rules.AddEntry(MakeMassRange(2, 300, 700, 0.5, 499, 499));
-    const FunctionFilter filters[] = {FunctionFilter(rules, 1), FunctionFilter(rules, 2)};
+    params::CMassRangeList rules;
+    rules.AddEntry(params::MakeMassRange(1, 300, 700, 0.5, 499, 499));
+    rules.AddEntry(params::MakeMassRange(2, 300, 700, 0.5, 499, 499));
+    const processing::FunctionFilter filters[] = {processing::FunctionFilter(rules, 1),
+                                                  processing::FunctionFilter(rules, 2)};
     std::size_t inRange = 0;
     for (const SynthSpectrum& s : Sample()) {
         for (double mz : s.mz) {

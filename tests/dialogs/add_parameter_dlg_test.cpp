@@ -13,6 +13,9 @@
 #include "res/resource_ids.h"
 #include "res/template_builder.h"
 
+using params::CMassRange;
+using params::MakeMassRange;
+
 Q_DECLARE_METATYPE(CMassRange)
 
 namespace {

@@ -28,8 +28,8 @@ namespace {
 // The dialogs as the program builds them: the two parameter dialogs through their own
 // classes, the others as a bare QDialog laid out from their template.
 std::unique_ptr<QDialog> MakeDialog(const DialogTemplate& dialogTemplate) {
-    static CMassRange rule;
-    static CMassRangeList list;
+    static params::CMassRange rule;
+    static params::CMassRangeList list;
     if (&dialogTemplate == &kParametersDialogTemplate) {
         return std::make_unique<CParametersDlg>(nullptr, &list);
     }

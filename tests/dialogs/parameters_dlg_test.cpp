@@ -17,6 +17,10 @@
 #include "res/resource_ids.h"
 #include "res/template_builder.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+
 namespace {
 
 // A rule of `function` whose other values default to those of a new rule.
@@ -117,7 +121,8 @@ class ParametersDlgTest : public QObject {
 
     // Rows sort by their function text, and OK writes them back in that order.
     void rowsFollowTheFunctionText() {
-        CMassRangeList list = ListOf({RuleOf(10, 100, 200), RuleOf(2, 300, 400), RuleOf(1, 500, 600)});
+        CMassRangeList list =
+            ListOf({RuleOf(10, 100, 200), RuleOf(2, 300, 400), RuleOf(1, 500, 600)});
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {
             QCOMPARE(Column(dialog, 0), (QStringList{"1", "10", "2"}));
@@ -270,7 +275,8 @@ class ParametersDlgTest : public QObject {
 
     // Rules of one function, even identical ones, are all kept, in their list order.
     void sameFunctionRowsAreAllKept() {
-        const std::vector<CMassRange> rules{RuleOf(2, 100, 200), RuleOf(2, 50, 60), RuleOf(2, 50, 60)};
+        const std::vector<CMassRange> rules{RuleOf(2, 100, 200), RuleOf(2, 50, 60),
+                                            RuleOf(2, 50, 60)};
         CMassRangeList list = ListOf(rules);
         CParametersDlg dialog(nullptr, &list);
         WhileModal([&](QDialog&) {

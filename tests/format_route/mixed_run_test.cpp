@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct StepCount final : public RunProgress {
+struct StepCount final : public processing::RunProgress {
     std::vector<std::string> files;
     std::vector<std::uint16_t> ranges;
     std::vector<int> steps;
@@ -63,9 +63,9 @@ class MixedRun : public ::testing::Test {
             fs::copy_file(data / "dummyiTRAQ.mzXML", root / side / "itraq.mzXML");
         }
         for (const char* text : {"1:100:2000:0.3:250:250", "2:100:2000:0.2:200:200"}) {
-            CMassRange rule;
+            params::CMassRange rule;
             std::string error;
-            ASSERT_TRUE(ParseRule(text, rule, error)) << error;
+            ASSERT_TRUE(params::ParseRule(text, rule, error)) << error;
             rules.AddEntry(rule);
             ruleArguments += std::string(" --rule ") + text;
         }
@@ -81,15 +81,15 @@ class MixedRun : public ::testing::Test {
     }
 
     fs::path data, root;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     std::string ruleArguments;
 };
 
 TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
     // The mzXML sample's own checksum is stale; both sides are told to take it.
-    const OpenFormatRoute route(OpenFormatOptions{true, nullptr});
+    const mzml::OpenFormatRoute route(mzml::OpenFormatOptions{true, nullptr});
     StepCount progress;
-    CFilterJob job(&rules);
+    processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(Inputs("job"));
     job.SetSuffix("_BRV");
@@ -121,8 +121,8 @@ TEST_F(MixedRun, OutputsAreThoseOfTheCommandLine) {
     EXPECT_EQ(progress.ranges[0], 2);
     EXPECT_EQ(progress.steps[0], 2);
     for (std::size_t i = 1; i < 4; ++i) {
-        EXPECT_EQ(progress.ranges[i], kOpenFormatSteps) << progress.files[i];
-        EXPECT_EQ(progress.steps[i], kOpenFormatSteps) << progress.files[i];
+        EXPECT_EQ(progress.ranges[i], mzml::kOpenFormatSteps) << progress.files[i];
+        EXPECT_EQ(progress.steps[i], mzml::kOpenFormatSteps) << progress.files[i];
     }
 }
 
@@ -134,13 +134,13 @@ TEST_F(MixedRun, AFailingOpenFormatInputStopsTheRunWithItsDetails) {
         std::ofstream cut(root / "job" / "tiny.mzML", std::ios::binary | std::ios::trunc);
         cut << whole.substr(0, whole.size() / 2);
     }
-    const OpenFormatRoute route;  // checksums checked
-    CFilterJob job(&rules);
+    const mzml::OpenFormatRoute route;  // checksums checked
+    processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(Inputs("job"));
     job.SetSuffix("_BRV");
     EXPECT_FALSE(job.Run());
-    const RunFailure& failure = job.GetFailure();
+    const processing::RunFailure& failure = job.GetFailure();
     EXPECT_EQ(failure.input, (root / "job" / "tiny.mzML").string());
     EXPECT_EQ(failure.operation, "filtering");
     EXPECT_NE(failure.text.find("tiny.mzML: the file is truncated"), std::string::npos)
@@ -161,18 +161,18 @@ TEST_F(MixedRun, ContentDecidesTheRouteAndTheOutputKeepsTheFormat) {
     // An mzML under a name that says nothing is still filtered as mzML; a raw data directory
     // is never taken by the open-format route.
     fs::copy_file(root / "job" / "tiny.mzML", root / "job" / "acquisition.data");
-    const OpenFormatRoute route;
+    const mzml::OpenFormatRoute route;
     EXPECT_TRUE(route.Takes((root / "job" / "acquisition.data").string()));
     EXPECT_FALSE(route.Takes((root / "job" / "run.raw").string()));
     EXPECT_TRUE(route.Takes((root / "job" / "ABSENT.MZXML.GZ").string()));
-    EXPECT_EQ(OutputPathOf((root / "job" / "x.mzML.gz").string(), "_BRV", &route),
+    EXPECT_EQ(processing::OutputPathOf((root / "job" / "x.mzML.gz").string(), "_BRV", &route),
               (root / "job" / "x_BRV.mzML.gz").string());
-    EXPECT_EQ(OutputPathOf((root / "job" / "x.mzXML").string(), "_BRV", &route),
+    EXPECT_EQ(processing::OutputPathOf((root / "job" / "x.mzXML").string(), "_BRV", &route),
               (root / "job" / "x_BRV.mzXML").string());
-    EXPECT_EQ(OutputPathOf((root / "job" / "run.raw/").string(), "_BRV", &route),
+    EXPECT_EQ(processing::OutputPathOf((root / "job" / "run.raw/").string(), "_BRV", &route),
               (root / "job" / "run_BRV.raw").string());
 
-    CFilterJob job(&rules);
+    processing::CFilterJob job(&rules);
     job.SetFormatRoute(&route);
     job.SetFileList(std::vector<std::string>{(root / "job" / "acquisition.data").string()});
     job.SetSuffix("_BRV");

@@ -73,14 +73,15 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
     }
     ASSERT_FALSE(copies.empty());
 
-    const std::vector<CMassRange> rules = {MakeMassRange(1, 0, 100000, 0.3, 200, 200),
-                                           MakeMassRange(2, 0, 100000, 0.6, 150, 150),
-                                           MakeMassRange(2, 110, 120, 0.1, 50, 50)};
-    CMassRangeList list;
+    const std::vector<params::CMassRange> rules = {
+        params::MakeMassRange(1, 0, 100000, 0.3, 200, 200),
+        params::MakeMassRange(2, 0, 100000, 0.6, 150, 150),
+        params::MakeMassRange(2, 110, 120, 0.1, 50, 50)};
+    params::CMassRangeList list;
     std::string command = std::string(BREVANTO_BATCH) + " --ignore-checksums";
-    for (const CMassRange& rule : rules) {
+    for (const params::CMassRange& rule : rules) {
         list.AddEntry(rule);
-        command += " --rule " + FormatRule(rule);
+        command += " --rule " + params::FormatRule(rule);
     }
     std::string inputs;
     for (const auto& [shared, copy] : copies)
@@ -89,17 +90,17 @@ TEST(BatchOnRealFiles, FiltersEveryFileAndRefusesASecondRunOverItsOutputs) {
     std::string report;
     ASSERT_EQ(RunCommand(command + inputs, report), 0) << report;
     for (const auto& [shared, copy] : copies) {
-        const std::string output = OpenFormatOutputPath(copy, "_BRV");
+        const std::string output = mzml::OpenFormatOutputPath(copy, "_BRV");
         ASSERT_TRUE(fs::exists(output)) << output << " was not written:\n" << report;
         // The same bytes as the library gives for the shared file itself.
         const fs::path reference = dir.parent_path() / ("reference_" + std::to_string(::getpid()) +
                                                         fs::path(output).extension().string());
-        FileRunSummary summary;
+        processing::FileRunSummary summary;
         std::string error;
-        OpenFormatOptions options;
+        mzml::OpenFormatOptions options;
         options.ignoreChecksums = true;
-        ASSERT_TRUE(FilterOpenFormatFile(shared, reference.string(), list, nullptr, summary, error,
-                                         options))
+        ASSERT_TRUE(mzml::FilterOpenFormatFile(shared, reference.string(), list, nullptr, summary,
+                                               error, options))
             << error;
         EXPECT_TRUE(ReadContent(output) == ReadContent(reference.string()))
             << output << " differs from the library's output for " << shared;

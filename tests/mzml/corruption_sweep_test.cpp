@@ -77,7 +77,7 @@ class CorruptionSweep : public ::testing::TestWithParam<const char*> {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         input_ = (dir_ / GetParam()).string();
-        output_ = OpenFormatOutputPath(input_, "_BRV");
+        output_ = mzml::OpenFormatOutputPath(input_, "_BRV");
     }
     void TearDown() override {
         for (const std::string& what : tookWhatTheReaderRefuses_) {
@@ -99,13 +99,13 @@ class CorruptionSweep : public ::testing::TestWithParam<const char*> {
         if (!readable) {
             EXPECT_NE(readError.find(input_), std::string::npos) << what << ": " << readError;
         }
-        FileRunSummary summary;
+        processing::FileRunSummary summary;
         std::string error;
-        OpenFormatOptions options;
+        mzml::OpenFormatOptions options;
         // Past the checksum, so that damage reaches the code behind it.
         options.ignoreChecksums = true;
-        const bool ok = FilterOpenFormatFile(input_, output_, hostile::TestRules(), nullptr,
-                                             summary, error, options);
+        const bool ok = mzml::FilterOpenFormatFile(input_, output_, hostile::TestRules(), nullptr,
+                                                   summary, error, options);
         if (ok && readable) {
             EXPECT_EQ(CheckFilteredOutput(read, output_, hostile::TestRules()), "") << what;
         } else if (ok) {

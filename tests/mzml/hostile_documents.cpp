@@ -39,17 +39,17 @@ std::uint64_t BitsOf(double value, bool wide) {
 std::string Base64Of(const std::vector<std::uint8_t>& bytes, bool zlib) {
     std::string text;
     if (!zlib) {
-        Base64Encode(bytes, text);
+        mzml::Base64Encode(bytes, text);
         return text;
     }
     std::vector<std::uint8_t> packed;
-    ZlibDeflate(bytes, packed);
-    Base64Encode(packed, text);
+    mzml::ZlibDeflate(bytes, packed);
+    mzml::Base64Encode(packed, text);
     return text;
 }
 
 std::string Sha1Of(const std::string& text) {
-    Sha1 hash;
+    mzml::Sha1 hash;
     hash.Update(text);
     return hash.HexDigest();
 }
@@ -99,11 +99,11 @@ std::string MzmlSpectrumXml(const MzmlSpectrum& spectrum, std::size_t index) {
 
 }  // namespace
 
-const CMassRangeList& TestRules() {
-    static const CMassRangeList rules = [] {
-        CMassRangeList list;
-        list.AddEntry(MakeMassRange(1, 100, 2000, 0.2, 100, 100));
-        list.AddEntry(MakeMassRange(2, 100, 2000, 0.2, 100, 100));
+const params::CMassRangeList& TestRules() {
+    static const params::CMassRangeList rules = [] {
+        params::CMassRangeList list;
+        list.AddEntry(params::MakeMassRange(1, 100, 2000, 0.2, 100, 100));
+        list.AddEntry(params::MakeMassRange(2, 100, 2000, 0.2, 100, 100));
         return list;
     }();
     return rules;
@@ -231,11 +231,11 @@ std::string BuildMzxml(const MzxmlDocument& document) {
         std::size_t compressed = 0;
         if (scan.zlib) {
             std::vector<std::uint8_t> packed;
-            ZlibDeflate(bytes, packed);
+            mzml::ZlibDeflate(bytes, packed);
             compressed = packed.size();
-            Base64Encode(packed, text);
+            mzml::Base64Encode(packed, text);
         } else {
-            Base64Encode(bytes, text);
+            mzml::Base64Encode(bytes, text);
         }
         if (scan.text)
             text = *scan.text;

@@ -44,7 +44,7 @@ struct MzmlDocument {
 };
 
 // Rules for MS1 and MS2 that keep masses near a defect of 0.2 Da and drop the others.
-const CMassRangeList& TestRules();
+const params::CMassRangeList& TestRules();
 
 // A spectrum with an m/z and an intensity array, 64-bit and uncompressed.
 MzmlSpectrum PeakSpectrum(const std::string& id, int msLevel, std::vector<double> mz,

@@ -23,6 +23,13 @@
 #include "tests/mzml/hostile_documents.h"
 #include "tests/mzml/open_format_read_back.h"
 
+using mzml::Base64Encode;
+using mzml::FilterOpenFormatFile;
+using mzml::kMaxArrayValues;
+using mzml::kMaxHeldBytes;
+using mzml::OpenFormatOptions;
+using mzml::OpenFormatOutputPath;
+
 namespace fs = std::filesystem;
 using namespace hostile;
 
@@ -56,7 +63,7 @@ struct Outcome {
 
 Outcome Filter(const std::string& input, const std::string& output, bool ignoreChecksums = false) {
     Outcome outcome;
-    FileRunSummary summary;
+    processing::FileRunSummary summary;
     OpenFormatOptions options;
     options.ignoreChecksums = ignoreChecksums;
     options.warn = [&](const std::string& what) { outcome.warnings.push_back(what); };

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-bool IndependentRuleKeeps(const CMassRange& rule, double mz) {
+bool IndependentRuleKeeps(const params::CMassRange& rule, double mz) {
     const double m = static_cast<double>(static_cast<float>(mz));
     if (std::isnan(m))
         return false;
@@ -22,9 +22,9 @@ bool IndependentRuleKeeps(const CMassRange& rule, double mz) {
     return f > lower || f < upper;
 }
 
-bool IndependentRulesKeep(const CMassRangeList& rules, std::int32_t level, double mz) {
+bool IndependentRulesKeep(const params::CMassRangeList& rules, std::int32_t level, double mz) {
     for (std::int32_t i = 0; i < rules.GetCount(); ++i) {
-        CMassRange rule;
+        params::CMassRange rule;
         rules.GetEntry(i, rule);
         if (rule.GetFunction() == level && IndependentRuleKeeps(rule, mz))
             return true;
@@ -32,6 +32,6 @@ bool IndependentRulesKeep(const CMassRangeList& rules, std::int32_t level, doubl
     return false;
 }
 
-bool LevelHasRules(const CMassRangeList& rules, std::int32_t level) {
+bool LevelHasRules(const params::CMassRangeList& rules, std::int32_t level) {
     return rules.CountForFunction(level) > 0;
 }

@@ -92,17 +92,18 @@ TEST(MaskedDiff, TellsEveryForbiddenChangeFromTheTrueOutput) {
         fs::path(::testing::TempDir()) / ("mzml_masked_diff_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    const CMassRangeList rules = VariationRules();
+    const params::CMassRangeList rules = VariationRules();
     std::string inputs[2], outputs[2];
     const std::string documents[2] = {MzmlDocument(MzmlVariations().front()),
                                       MzxmlDocument(MzxmlVariations().front())};
     for (int k = 0; k < 2; ++k) {
         inputs[k] = (dir / (k == 0 ? "in.mzML" : "in.mzXML")).string();
         std::ofstream(inputs[k], std::ios::binary) << documents[k];
-        outputs[k] = OpenFormatOutputPath(inputs[k], "_BRV");
-        FileRunSummary summary;
+        outputs[k] = mzml::OpenFormatOutputPath(inputs[k], "_BRV");
+        processing::FileRunSummary summary;
         std::string error;
-        ASSERT_TRUE(FilterOpenFormatFile(inputs[k], outputs[k], rules, nullptr, summary, error))
+        ASSERT_TRUE(
+            mzml::FilterOpenFormatFile(inputs[k], outputs[k], rules, nullptr, summary, error))
             << error;
         std::string report;
         ASSERT_EQ(RunMaskedDiff(inputs[k], outputs[k], rules, report), 0) << report;

@@ -18,6 +18,11 @@
 #error "BREVANTO_MZML_TEST_SCRIPTS must name the folder of masked_diff.py"
 #endif
 
+using mzml::PassResult;
+using mzml::PassSettings;
+using mzml::RunDocumentPass;
+using mzml::SpectrumPeaks;
+
 namespace {
 
 std::uint64_t Bits(double value) {
@@ -46,7 +51,8 @@ bool ReadAllSpectra(const std::string& path, std::vector<SpectrumPeaks>& spectra
 }
 
 ExpectedFilter ExpectFilteredExactly(const std::string& label, const std::string& input,
-                                     const std::string& output, const CMassRangeList& rules) {
+                                     const std::string& output,
+                                     const params::CMassRangeList& rules) {
     ExpectedFilter expected;
     std::vector<SpectrumPeaks> in, out;
     std::string error;
@@ -105,10 +111,10 @@ ExpectedFilter ExpectFilteredExactly(const std::string& label, const std::string
     return expected;
 }
 
-std::string RuleLevels(const CMassRangeList& rules) {
+std::string RuleLevels(const params::CMassRangeList& rules) {
     std::set<std::int32_t> levels;
     for (std::int32_t i = 0; i < rules.GetCount(); ++i) {
-        CMassRange rule;
+        params::CMassRange rule;
         rules.GetEntry(i, rule);
         levels.insert(rule.GetFunction());
     }
@@ -119,8 +125,8 @@ std::string RuleLevels(const CMassRangeList& rules) {
     return text;
 }
 
-int RunMaskedDiff(const std::string& input, const std::string& output, const CMassRangeList& rules,
-                  std::string& report) {
+int RunMaskedDiff(const std::string& input, const std::string& output,
+                  const params::CMassRangeList& rules, std::string& report) {
     const std::string script = std::string(BREVANTO_MZML_TEST_SCRIPTS) + "/masked_diff.py";
     return RunCommand("/usr/bin/python3 " + ShellQuoted(script) + " " + ShellQuoted(input) + " " +
                           ShellQuoted(output) + " --levels " + RuleLevels(rules) + " --rules " +

@@ -15,7 +15,7 @@
 // Every spectrum of `path` as the reader (RunDocumentPass in read mode) hands it over. False
 // with `error` when the reader refuses the file (outputs are read with their checksum checked;
 // inputs may carry a stale one).
-bool ReadAllSpectra(const std::string& path, std::vector<SpectrumPeaks>& spectra,
+bool ReadAllSpectra(const std::string& path, std::vector<mzml::SpectrumPeaks>& spectra,
                     std::string& error, bool ignoreChecksums);
 
 // What the filter should have done, spectrum by spectrum.
@@ -31,14 +31,15 @@ struct ExpectedFilter {
 // values, in order) and every peak elsewhere. Failures are reported through gtest with
 // `label` in front. Returns what was expected.
 ExpectedFilter ExpectFilteredExactly(const std::string& label, const std::string& input,
-                                     const std::string& output, const CMassRangeList& rules);
+                                     const std::string& output,
+                                     const params::CMassRangeList& rules);
 
 // The levels that have rules, "1,2" as the masked diff takes them.
-std::string RuleLevels(const CMassRangeList& rules);
+std::string RuleLevels(const params::CMassRangeList& rules);
 
 // tests/mzml/masked_diff.py over the pair; its exit status, and what it said in `report`.
-int RunMaskedDiff(const std::string& input, const std::string& output, const CMassRangeList& rules,
-                  std::string& report);
+int RunMaskedDiff(const std::string& input, const std::string& output,
+                  const params::CMassRangeList& rules, std::string& report);
 
 // What OpenMS' FileInfo reports about a file; false (with its output in `report`) when it
 // does not read it.

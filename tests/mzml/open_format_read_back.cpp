@@ -11,24 +11,24 @@
 #include "mzml/document_pass.h"
 #include "processing/peak_filter.h"
 
-bool ReadOpenFormatBack(const std::string& path, const CMassRangeList* rules, ReadBack& result,
-                        std::string& error, bool ignoreChecksums) {
+bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* rules,
+                        ReadBack& result, std::string& error, bool ignoreChecksums) {
     result = ReadBack{};
-    std::map<std::int32_t, std::unique_ptr<FunctionFilter>> filters;
-    PassSettings settings;
+    std::map<std::int32_t, std::unique_ptr<processing::FunctionFilter>> filters;
+    mzml::PassSettings settings;
     settings.ignoreChecksums = ignoreChecksums;
-    settings.onSpectrum = [&](const SpectrumPeaks& spectrum, std::string& why) {
+    settings.onSpectrum = [&](const mzml::SpectrumPeaks& spectrum, std::string& why) {
         if (!spectrum.intensity.empty() && spectrum.mz.size() != spectrum.intensity.size()) {
             why = "the reader handed over arrays of unequal length";
             return false;
         }
         ++result.spectra;
         result.peaks += spectrum.mz.size();
-        const FunctionFilter* filter = nullptr;
+        const processing::FunctionFilter* filter = nullptr;
         if (rules != nullptr) {
             auto& slot = filters[spectrum.scan.msLevel];
             if (!slot)
-                slot = std::make_unique<FunctionFilter>(*rules, spectrum.scan.msLevel);
+                slot = std::make_unique<processing::FunctionFilter>(*rules, spectrum.scan.msLevel);
             if (!slot->Empty())
                 filter = slot.get();
         }
@@ -42,12 +42,12 @@ bool ReadOpenFormatBack(const std::string& path, const CMassRangeList* rules, Re
         }
         return true;
     };
-    PassResult pass;
-    return RunDocumentPass(path, settings, pass, error);
+    mzml::PassResult pass;
+    return mzml::RunDocumentPass(path, settings, pass, error);
 }
 
 std::string CheckFilteredOutput(const ReadBack& input, const std::string& output,
-                                const CMassRangeList& rules) {
+                                const params::CMassRangeList& rules) {
     ReadBack filtered;
     std::string error;
     if (!ReadOpenFormatBack(output, &rules, filtered, error)) {

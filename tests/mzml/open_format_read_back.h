@@ -19,14 +19,14 @@ struct ReadBack {
 
 // Reads an mzML or mzXML file the way the import would. False with the reader's message in
 // `error`. `rules` may be null.
-bool ReadOpenFormatBack(const std::string& path, const CMassRangeList* rules, ReadBack& result,
-                        std::string& error, bool ignoreChecksums = false);
+bool ReadOpenFormatBack(const std::string& path, const params::CMassRangeList* rules,
+                        ReadBack& result, std::string& error, bool ignoreChecksums = false);
 
 // Empty when the filter kept its promise on `input` and `output`, given how the reader read
 // the input: every spectrum is still there, and exactly the peaks the rules keep. Otherwise
 // says what broke.
 std::string CheckFilteredOutput(const ReadBack& input, const std::string& output,
-                                const CMassRangeList& rules);
+                                const params::CMassRangeList& rules);
 
 // Every entry name in `directory`, sorted, each followed by a space.
 std::string ListDirectory(const std::string& directory);

@@ -13,6 +13,15 @@
 #include "tests/mzml/open_format_check.h"
 #include "tests/support/scratch_dir.h"
 
+using mzml::FilterOpenFormatFile;
+using mzml::OpenFormatOptions;
+using mzml::OpenFormatOutputPath;
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+using processing::FileRunSummary;
+using processing::FunctionSummary;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -16,6 +16,9 @@
 // about every member left to its default there.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
+using mzml::NumpressEncode;
+using mzml::NumpressKind;
+
 namespace {
 
 std::string Base64(const std::vector<std::uint8_t>& bytes) {
@@ -573,9 +576,10 @@ std::vector<MzxmlVariation> MzxmlVariations() {
     return all;
 }
 
-CMassRangeList VariationRules() {
-    CMassRangeList rules;
-    rules.AddEntry(MakeMassRange(1, 0, 100000, 0.3, 200, 200));  // MS1: fraction in (0.1, 0.5)
-    rules.AddEntry(MakeMassRange(2, 0, 100000, 0.6, 150, 150));  // MS2: (0.45, 0.75)
+params::CMassRangeList VariationRules() {
+    params::CMassRangeList rules;
+    rules.AddEntry(
+        params::MakeMassRange(1, 0, 100000, 0.3, 200, 200));  // MS1: fraction in (0.1, 0.5)
+    rules.AddEntry(params::MakeMassRange(2, 0, 100000, 0.6, 150, 150));  // MS2: (0.45, 0.75)
     return rules;
 }

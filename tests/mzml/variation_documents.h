@@ -17,7 +17,7 @@ struct ArraySpec {
     const char* role;  // cvParam of the array's kind
     Kind kind = Kind::kF64;
     bool zlib = false;
-    std::optional<NumpressKind> numpress;
+    std::optional<mzml::NumpressKind> numpress;
 };
 
 struct TestSpectrum {
@@ -97,4 +97,4 @@ std::string MzxmlDocument(const MzxmlVariation& v);
 std::vector<MzxmlVariation> MzxmlVariations();
 
 // Rules that keep some peaks of MS1 (fraction in (0.1, 0.5)) and MS2 ((0.45, 0.75)).
-CMassRangeList VariationRules();
+params::CMassRangeList VariationRules();

@@ -19,6 +19,11 @@
 #include "tests/mzml/open_format_check.h"
 #include "tests/mzml/variation_documents.h"
 
+using mzml::FilterOpenFormatFile;
+using mzml::kMaxArrayValues;
+using mzml::OpenFormatOptions;
+using mzml::OpenFormatOutputPath;
+
 namespace fs = std::filesystem;
 
 // The variations are tables of designated initializers that name only what differs; GCC warns
@@ -44,8 +49,8 @@ class Variation : public ::testing::Test {
         const std::string input = (dir / name).string();
         std::ofstream(input, std::ios::binary) << document;
         const std::string output = OpenFormatOutputPath(input, "_BRV");
-        const CMassRangeList rules = VariationRules();
-        FileRunSummary summary;
+        const params::CMassRangeList rules = VariationRules();
+        processing::FileRunSummary summary;
         std::string error;
         std::vector<std::string> warnings;
         OpenFormatOptions options;
@@ -139,7 +144,7 @@ TEST_F(Variation, LargestSpectrumIsFilteredAndOneMoreRefused) {
     const std::string input = (dir / "too large.mzML").string();
     std::ofstream(input, std::ios::binary) << MzmlDocument(v);
     const std::string output = OpenFormatOutputPath(input, "_BRV");
-    FileRunSummary summary;
+    processing::FileRunSummary summary;
     std::string error;
     EXPECT_FALSE(FilterOpenFormatFile(input, output, VariationRules(), nullptr, summary, error));
     EXPECT_NE(error.find(input), std::string::npos) << error;
@@ -183,7 +188,7 @@ TEST_F(Variation, PerPeakArraysAreCutAndOthersKept) {
     };
     const auto in = arrays((dir / "arrays.mzML").string());
     const auto out = arrays(output);
-    const CMassRangeList rules = VariationRules();
+    const params::CMassRangeList rules = VariationRules();
     for (const TestSpectrum& s : Spectra(false, false, "")) {
         std::vector<double> charges;
         const auto& inCharges = in.at(s.id + "\tcharge");

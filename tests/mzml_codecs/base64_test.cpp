@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+using mzml::Base64Decode;
+using mzml::Base64Encode;
+using mzml::Base64Result;
+
 namespace {
 
 std::vector<std::uint8_t> RandomBytes(std::size_t size, std::mt19937& rng) {

@@ -31,7 +31,7 @@ class Descriptor {
 // The content as a reader of the file gets it back, inflated when it is gzip.
 std::string ReadBack(const std::string& path, bool expectGzip) {
     std::string error;
-    const auto source = ByteSource::Open(path, error);
+    const auto source = mzml::ByteSource::Open(path, error);
     EXPECT_TRUE(source) << error;
     if (!source) {
         return {};
@@ -71,7 +71,7 @@ TEST(ByteSink, WritesContentPlainOrGzipAndCountsIt) {
         const std::string path = dir.Path(gzip ? "out.mzML.gz" : "out.mzML");
         Descriptor fd(path, O_WRONLY | O_CREAT | O_TRUNC);
         ASSERT_GE(fd.fd(), 0);
-        const auto sink = ByteSink::ToDescriptor(fd.fd(), gzip, path);
+        const auto sink = mzml::ByteSink::ToDescriptor(fd.fd(), gzip, path);
         std::uint64_t offset = 0;
         std::size_t i = 0;
         for (const std::string& piece : Pieces()) {
@@ -97,7 +97,7 @@ TEST(ByteSink, EmptyContentMakesAnEmptyFileOrAnEmptyMember) {
     for (const bool gzip : {false, true}) {
         const std::string path = dir.Path("empty");
         Descriptor fd(path, O_WRONLY | O_CREAT | O_TRUNC);
-        const auto sink = ByteSink::ToDescriptor(fd.fd(), gzip, path);
+        const auto sink = mzml::ByteSink::ToDescriptor(fd.fd(), gzip, path);
         ASSERT_TRUE(sink->Finish()) << sink->Error();
         EXPECT_EQ(sink->Offset(), 0u);
         EXPECT_EQ(ReadFile(path).empty(), !gzip);
@@ -111,7 +111,7 @@ TEST(ByteSink, GzipOutputIsTheSameForTheSameContent) {
     for (int i = 0; i < 2; ++i) {
         const std::string path = dir.Path("same" + std::to_string(i));
         Descriptor fd(path, O_WRONLY | O_CREAT | O_TRUNC);
-        const auto sink = ByteSink::ToDescriptor(fd.fd(), true, path);
+        const auto sink = mzml::ByteSink::ToDescriptor(fd.fd(), true, path);
         ASSERT_TRUE(sink->Write(PseudoRandomText(100'000, 8)));
         ASSERT_TRUE(sink->Finish());
         files[i] = ReadFile(path);
@@ -125,7 +125,7 @@ TEST(ByteSink, AFullDiskIsReportedWithTheSystemsReason) {
         for (const std::size_t size : {std::size_t{10}, std::size_t{3} << 20}) {
             Descriptor fd("/dev/full", O_WRONLY);
             ASSERT_GE(fd.fd(), 0);
-            const auto sink = ByteSink::ToDescriptor(fd.fd(), gzip, "out.mzML");
+            const auto sink = mzml::ByteSink::ToDescriptor(fd.fd(), gzip, "out.mzML");
             const std::string text = PseudoRandomText(size, 9);
             const bool wrote = sink->Write(text);
             const bool finished = wrote && sink->Finish();
@@ -139,7 +139,7 @@ TEST(ByteSink, AFullDiskIsReportedWithTheSystemsReason) {
 }
 
 TEST(ByteSink, AClosedDescriptorIsReported) {
-    const auto sink = ByteSink::ToDescriptor(-1, false, "gone.mzML");
+    const auto sink = mzml::ByteSink::ToDescriptor(-1, false, "gone.mzML");
     EXPECT_TRUE(sink->Write("buffered for now"));
     EXPECT_FALSE(sink->Finish());
     EXPECT_EQ(sink->Error(), "gone.mzML: Bad file descriptor");

@@ -11,6 +11,8 @@
 
 #include "tests/mzml_codecs/codec_test_files.h"
 
+using mzml::ByteSource;
+
 namespace {
 
 // Reads everything in pieces of `piece` bytes; the error, if any, ends up in `error`.

@@ -12,6 +12,14 @@
 #include "mzml/base64.h"
 #include "tests/mzml_codecs/codec_test_files.h"
 
+using mzml::Base64Decode;
+using mzml::Base64Result;
+using mzml::NumpressDecode;
+using mzml::NumpressEncode;
+using mzml::NumpressFixedPoint;
+using mzml::NumpressKind;
+using mzml::NumpressResult;
+
 namespace {
 
 namespace library = ms::numpress::MSNumpress;

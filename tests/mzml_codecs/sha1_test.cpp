@@ -9,7 +9,7 @@
 namespace {
 
 std::string OneShot(std::string_view text) {
-    Sha1 sha;
+    mzml::Sha1 sha;
     sha.Update(text);
     return sha.HexDigest();
 }
@@ -29,11 +29,11 @@ TEST(Sha1, PiecesGiveTheDigestOfTheWhole) {
     for (auto& b : bytes) {
         b = static_cast<std::uint8_t>(rng());
     }
-    Sha1 whole;
+    mzml::Sha1 whole;
     whole.Update(std::span<const std::uint8_t>(bytes));
     const std::string expected = whole.HexDigest();
 
-    Sha1 pieces;
+    mzml::Sha1 pieces;
     std::size_t at = 0;
     while (at < bytes.size()) {
         const std::size_t n = std::min<std::size_t>(rng() % 3000, bytes.size() - at);

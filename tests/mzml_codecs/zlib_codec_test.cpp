@@ -9,6 +9,10 @@
 
 #include "tests/mzml_codecs/codec_test_files.h"
 
+using mzml::InflateResult;
+using mzml::ZlibDeflate;
+using mzml::ZlibInflate;
+
 namespace {
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {

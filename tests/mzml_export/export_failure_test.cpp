@@ -87,7 +87,7 @@ TEST(ExportFailureTest, RefusalsNameTheFileAndLeaveEverythingAsItWas) {
         const auto [input, output, named] = c.prepare(scratch);
         const auto before = ListNames(scratch.Path());
         std::string error;
-        EXPECT_FALSE(ExportMzml(input, output, error));
+        EXPECT_FALSE(mzml::ExportMzml(input, output, error));
         EXPECT_TRUE(StartsWith(error, named + ": ")) << error;
         EXPECT_EQ(ListNames(scratch.Path()), before);
         if (fs::exists(scratch.Path("target"))) {
@@ -113,7 +113,7 @@ TEST(ExportFailureTest, DamagedScansNameTheInputAndLeaveNoOutput) {
     ASSERT_TRUE(damaged) << "no scan file found in " << input;
     WriteText(scratch.Path("out.mzML"), "old");
     std::string error;
-    EXPECT_FALSE(ExportMzml(input, scratch.Path("out.mzML"), error));
+    EXPECT_FALSE(mzml::ExportMzml(input, scratch.Path("out.mzML"), error));
     EXPECT_TRUE(StartsWith(error, input + ": ")) << error;
     EXPECT_EQ(ReadFile(scratch.Path("out.mzML")), "old");
     EXPECT_EQ(ListNames(scratch.Path()), (std::vector<std::string>{"in.raw", "out.mzML"}));
@@ -130,7 +130,7 @@ bool ExportWithSizeLimit(const std::string& input, const std::string& output, rl
     rlimit limited = saved;
     limited.rlim_cur = limit;
     EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool ok = ExportMzml(input, output, error);
+    const bool ok = mzml::ExportMzml(input, output, error);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
     return ok;
@@ -146,7 +146,7 @@ TEST(ExportFailureTest, WritesCutAnywhereGiveTheSystemsReason) {
     options.scans = 120;  // more than two of the sink's 1 MiB buffers
     ASSERT_EQ(rawsynth::SynthesizeAcquisition(input, options), kRawOk);
     std::string error;
-    ASSERT_TRUE(ExportMzml(input, output, error)) << error;
+    ASSERT_TRUE(mzml::ExportMzml(input, output, error)) << error;
     const auto size = static_cast<rlim_t>(fs::file_size(output));
     ASSERT_GT(size, rlim_t{2} << 20);
     const rlim_t mebibyte = rlim_t{1} << 20;
@@ -177,7 +177,7 @@ TEST(ExportFailureTest, FullDiskGivesTheSystemsReason) {
     const std::string output = disk + "/out.mzML";
     WriteText(output, "old");
     std::string error;
-    const bool ok = ExportMzml(input, output, error);
+    const bool ok = mzml::ExportMzml(input, output, error);
     const auto names = ListNames(disk);
     const std::string kept = ReadFile(output);
     ::umount2(disk.c_str(), MNT_DETACH);

@@ -10,6 +10,13 @@
 #include "tests/mzml_export/external_checks.h"
 #include "tests/mzml_export/raw_acquisitions.h"
 
+using mzml::EncodeStatsRecord;
+using mzml::ExportMzml;
+using mzml::kAbsent;
+using mzml::ScanHeaderBytes;
+using mzml::ScanMetadata;
+using mzml::StatsRecordBytes;
+
 namespace {
 
 ScanHeaderBytes Header(bool profile, bool negative, float minutes) {

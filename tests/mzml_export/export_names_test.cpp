@@ -28,7 +28,7 @@ TEST(ExportNamesTest, AttributeTextIsAlwaysCharactersXmlCanHold) {
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
     };
     for (const NameCase& c : cases) {
-        EXPECT_EQ(AttributeText(c.in), c.want) << c.what;
+        EXPECT_EQ(mzml::AttributeText(c.in), c.want) << c.what;
     }
 }
 
@@ -41,7 +41,7 @@ TEST(ExportNamesTest, FileUriEncodesEveryByteAPathMayHold) {
         {"kept punctuation", "/a-b_c.d~e", "file:///a-b_c.d~e"},
     };
     for (const NameCase& c : cases) {
-        EXPECT_EQ(FileUri(c.in), c.want) << c.what;
+        EXPECT_EQ(mzml::FileUri(c.in), c.want) << c.what;
     }
 }
 
@@ -54,7 +54,7 @@ TEST(ExportNamesTest, XmlIdIsAnXmlName) {
         {"empty", "", "_"},
     };
     for (const NameCase& c : cases) {
-        EXPECT_EQ(XmlId(c.in), c.want) << c.what;
+        EXPECT_EQ(mzml::XmlId(c.in), c.want) << c.what;
     }
 }
 

@@ -57,10 +57,11 @@ DecodedArray DecodeArrayElement(std::string_view element) {
     const std::string_view binary = Between(element, "<binary>", "</binary>");
     array.binaryLength = binary.size();
     std::vector<std::uint8_t> bytes;
-    EXPECT_EQ(Base64Decode(binary, std::size_t{1} << 30, bytes), Base64Result::kOk);
+    EXPECT_EQ(mzml::Base64Decode(binary, std::size_t{1} << 30, bytes), mzml::Base64Result::kOk);
     if (array.zlib) {
         std::vector<std::uint8_t> inflated;
-        EXPECT_EQ(ZlibInflate(bytes, std::size_t{1} << 30, inflated), InflateResult::kOk);
+        EXPECT_EQ(mzml::ZlibInflate(bytes, std::size_t{1} << 30, inflated),
+                  mzml::InflateResult::kOk);
         bytes.swap(inflated);
     }
     const std::size_t width = static_cast<std::size_t>(array.bits / 8);

@@ -14,7 +14,7 @@ class IndependentChecksTest : public testing::TestWithParam<ExportCase> {
         output_ = scratch_.Path("acquisition.mzML");
         ASSERT_EQ(rawsynth::SynthesizeAcquisition(input, GetParam().options), kRawOk);
         std::string error;
-        ASSERT_TRUE(ExportMzml(input, output_, error)) << error;
+        ASSERT_TRUE(mzml::ExportMzml(input, output_, error)) << error;
     }
 
     ScratchDir scratch_;

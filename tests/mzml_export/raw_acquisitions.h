@@ -34,11 +34,11 @@ ReferenceAcquisition ReadReference(const std::string& path);
 
 struct HandMadeScan {
     std::int32_t function = 1;
-    ScanHeaderBytes header{};
+    mzml::ScanHeaderBytes header{};
     std::vector<float> masses;
     std::vector<std::uint32_t> intensities;
     Bytes peakBytes;
-    StatsRecordBytes stats{};
+    mzml::StatsRecordBytes stats{};
 };
 
 // Writes an acquisition of the scans given (functions 1..max, in the order given within each

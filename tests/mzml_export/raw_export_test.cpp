@@ -15,6 +15,13 @@
 #include "tests/mzml_export/exported_document.h"
 #include "tests/mzml_export/raw_acquisitions.h"
 
+using mzml::ExportMzml;
+using mzml::OpenFormat;
+using mzml::PassResult;
+using mzml::PassSettings;
+using mzml::RunDocumentPass;
+using mzml::SpectrumPeaks;
+
 namespace {
 
 std::string Sha1Hex(std::string_view bytes) {

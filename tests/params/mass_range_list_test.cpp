@@ -4,6 +4,10 @@
 
 #include "params/mass_range_list.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+
 namespace {
 
 TEST(MassRange, DefaultsAndCopy) {
@@ -37,17 +41,17 @@ TEST(MassRangeList, GetEntryRejectsBadIndexAndLeavesOutUntouched) {
         std::int32_t index;
         bool found;
     };
-    const Case cases[] = {{0, 0, false},  {0, -1, false}, {2, -1, false}, {2, 2, false},
-                          {2, INT32_MIN, false}, {2, INT32_MAX, false}, {2, 0, true},
-                          {2, 1, true}};
+    const Case cases[] = {{0, 0, false}, {0, -1, false},        {2, -1, false},
+                          {2, 2, false}, {2, INT32_MIN, false}, {2, INT32_MAX, false},
+                          {2, 0, true},  {2, 1, true}};
     for (const Case& c : cases) {
         list.RemoveAll();
         for (int i = 0; i < c.entries; ++i) {
             list.AddEntry(MakeMassRange(i + 1, 10u * static_cast<std::uint32_t>(i), 0, 0.1, 0, 0));
         }
         CMassRange out = sentinel;
-        EXPECT_EQ(list.GetEntry(c.index, out), c.found) << "entries " << c.entries << " index "
-                                                        << c.index;
+        EXPECT_EQ(list.GetEntry(c.index, out), c.found)
+            << "entries " << c.entries << " index " << c.index;
         if (c.found) {
             EXPECT_EQ(out.GetFunction(), c.index + 1);
         } else {

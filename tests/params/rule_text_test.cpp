@@ -34,22 +34,23 @@ TEST(RuleText, ParsesTheLimitsAndRefusesBeyond) {
         {"", false, "6 fields"},
     };
     for (const Case& c : cases) {
-        CMassRange rule;
+        params::CMassRange rule;
         rule.SetFunction(77);
         std::string error;
-        EXPECT_EQ(ParseRule(c.text, rule, error), c.ok) << c.text;
+        EXPECT_EQ(params::ParseRule(c.text, rule, error), c.ok) << c.text;
         if (c.ok) {
-            CMassRange again;
-            ASSERT_TRUE(ParseRule(FormatRule(rule), again, error)) << FormatRule(rule);
+            params::CMassRange again;
+            ASSERT_TRUE(params::ParseRule(params::FormatRule(rule), again, error))
+                << params::FormatRule(rule);
             EXPECT_EQ(again, rule) << c.text;
         } else {
             EXPECT_EQ(rule.GetFunction(), 77) << "untouched on failure: " << c.text;
             EXPECT_NE(error.find(c.errorMentions), std::string::npos) << c.text << ": " << error;
         }
     }
-    CMassRange rule;
+    params::CMassRange rule;
     std::string error;
-    ASSERT_TRUE(ParseRule("2:300:500:0.1234:40:35", rule, error));
+    ASSERT_TRUE(params::ParseRule("2:300:500:0.1234:40:35", rule, error));
     EXPECT_EQ(rule.GetFunction(), 2);
     EXPECT_EQ(rule.GetLowMass(), 300u);
     EXPECT_EQ(rule.GetHighMass(), 500u);

@@ -11,6 +11,18 @@
 #include "tests/support/scratch_dir.h"
 #include "tools/raw/raw_read_file.h"
 
+using mzml::FilterOpenFormatFile;
+using mzml::OpenFormatOptions;
+using params::CMassRangeList;
+using params::MakeMassRange;
+using plot::AcquisitionPlot;
+using plot::BinAcquisition;
+using plot::PlotRequest;
+using plot::PlotSummary;
+using processing::FileRunSummary;
+using processing::FilterPeaks;
+using processing::FunctionSummary;
+
 namespace {
 
 std::string SharedData(const std::string& name) {

@@ -20,9 +20,9 @@ TEST(KendrickBase, FormulasGiveTheirMonoisotopicAndNominalMasses) {
         {"CH3Br", 93.94181, 94},     {"NH3S", 48.99862, 49},
     };
     for (const FormulaCase& c : cases) {
-        KendrickBase base;
+        plot::KendrickBase base;
         std::string error;
-        ASSERT_TRUE(ParseKendrickBase(c.formula, base, error)) << c.formula << ": " << error;
+        ASSERT_TRUE(plot::ParseKendrickBase(c.formula, base, error)) << c.formula << ": " << error;
         EXPECT_NEAR(base.exactMass, c.exactMass, 1e-4) << c.formula;
         EXPECT_EQ(base.nominalMass, c.nominalMass) << c.formula;
         EXPECT_EQ(base.formula, c.formula);
@@ -44,17 +44,17 @@ TEST(KendrickBase, BadFormulasAreRefusedSayingWhere) {
         {"Zn", "unknown element \"Zn\""},
     };
     for (const auto& c : cases) {
-        KendrickBase base;
+        plot::KendrickBase base;
         std::string error;
-        EXPECT_FALSE(ParseKendrickBase(c.formula, base, error)) << c.formula;
+        EXPECT_FALSE(plot::ParseKendrickBase(c.formula, base, error)) << c.formula;
         EXPECT_NE(error.find(c.says), std::string::npos) << c.formula << ": " << error;
     }
 }
 
 TEST(KendrickBase, AHomologousSeriesSharesOneKendrickMassDefect) {
-    KendrickBase ch2;
+    plot::KendrickBase ch2;
     std::string error;
-    ASSERT_TRUE(ParseKendrickBase("CH2", ch2, error));
+    ASSERT_TRUE(plot::ParseKendrickBase("CH2", ch2, error));
     // Alkanes CnH2n+2: each member is one CH2 heavier than the last.
     const double first = 3 * 12.0 + 8 * 1.00782503207;
     const double defect = ch2.KendrickMassDefect(first);

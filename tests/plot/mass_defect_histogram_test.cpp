@@ -10,6 +10,17 @@
 #include "params/mass_range.h"
 #include "params/mass_range_list.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+using plot::HistogramSettings;
+using plot::KendrickBase;
+using plot::MassDefectHistogram;
+using plot::ParseKendrickBase;
+using plot::PeakWeight;
+using processing::FunctionFilter;
+using processing::MassFraction;
+
 namespace {
 
 CMassRangeList Rules(std::initializer_list<CMassRange> rules) {

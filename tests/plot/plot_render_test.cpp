@@ -11,6 +11,17 @@
 #include "plot/render/plot_painter.h"
 #include "tests/support/scratch_dir.h"
 
+using params::CMassRangeList;
+using params::MakeMassRange;
+using plot::AcquisitionPlot;
+using plot::HistogramSettings;
+using plot::KendrickBase;
+using plot::MassDefectHistogram;
+using plot::ParseKendrickBase;
+using plot::RuleBand;
+using plot::RuleBands;
+using processing::FunctionFilter;
+
 namespace {
 
 void EnsureApplication() {

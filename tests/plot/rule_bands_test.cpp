@@ -8,6 +8,14 @@
 
 #include "params/mass_range_list.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+using plot::RuleBand;
+using plot::RuleBands;
+using processing::FunctionFilter;
+using processing::MassFraction;
+
 namespace {
 
 struct BandCase {

@@ -41,7 +41,7 @@ TEST(CopyCompanionFiles, FlatCopyThatNeverOverwrites) {
     ASSERT_EQ(mkfifo((in / "pipe").c_str(), 0600), 0);
 
     std::string error;
-    EXPECT_TRUE(CopyCompanionFiles(in.string(), out.string(), error)) << error;
+    EXPECT_TRUE(processing::CopyCompanionFiles(in.string(), out.string(), error)) << error;
 
     EXPECT_EQ(ReadFile(out / "notes.txt"), "user notes");
     EXPECT_EQ(ReadFile(out / "method.inf"), "method");
@@ -53,7 +53,8 @@ TEST(CopyCompanionFiles, FlatCopyThatNeverOverwrites) {
     EXPECT_FALSE(fs::exists(out / "pipe"));
 
     // An input that cannot be listed is simply left.
-    EXPECT_TRUE(CopyCompanionFiles((root / "missing.raw").string(), out.string(), error));
+    EXPECT_TRUE(
+        processing::CopyCompanionFiles((root / "missing.raw").string(), out.string(), error));
     fs::remove_all(root);
 }
 
@@ -102,7 +103,7 @@ TEST_F(Companions, FullDiskFailsNamesTheFileAndLeavesNoPartialCopy) {
     Write(in / "big.dat", std::string(3 << 20, 'b'));
 
     std::string error;
-    EXPECT_FALSE(CopyCompanionFiles(in.string(), out.string(), error));
+    EXPECT_FALSE(processing::CopyCompanionFiles(in.string(), out.string(), error));
     EXPECT_NE(error.find("big.dat"), std::string::npos) << error;
     EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(out / "big.dat"));
@@ -118,7 +119,7 @@ TEST_F(Companions, NamesThatExistAreLeftWhateverTheyAre) {
     fs::create_symlink(root / "nowhere", out / "dangling.txt");
 
     std::string error;
-    EXPECT_TRUE(CopyCompanionFiles(in.string(), out.string(), error)) << error;
+    EXPECT_TRUE(processing::CopyCompanionFiles(in.string(), out.string(), error)) << error;
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(out / "dangling.txt")));
     EXPECT_FALSE(fs::exists(root / "nowhere"));
     EXPECT_TRUE(fs::is_directory(out / "dir.txt"));
@@ -131,7 +132,7 @@ TEST_F(Companions, StaleTemporariesOfAKilledRunAreRemoved) {
     fs::create_directories(out);
     const pid_t child = fork();
     if (child == 0) {
-        Write(TemporaryPathFor((out / "notes.txt").string()), "half a copy");
+        Write(processing::TemporaryPathFor((out / "notes.txt").string()), "half a copy");
         _exit(0);
     }
     int status = 0;
@@ -141,7 +142,7 @@ TEST_F(Companions, StaleTemporariesOfAKilledRunAreRemoved) {
     Write(out / ".hidden-but-the-user's.brvtmp", "not a name of ours");
 
     std::string error;
-    EXPECT_TRUE(CopyCompanionFiles(in.string(), out.string(), error)) << error;
+    EXPECT_TRUE(processing::CopyCompanionFiles(in.string(), out.string(), error)) << error;
     EXPECT_EQ(Temporaries(out), std::vector<std::string>{".hidden-but-the-user's.brvtmp"});
     EXPECT_EQ(ReadFile(out / "notes.txt"), "notes");
 }

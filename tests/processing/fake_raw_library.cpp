@@ -412,8 +412,8 @@ FakeRawLibrary::~FakeRawLibrary() {
     current = nullptr;
 }
 
-const RawOps& FakeRawLibrary::Ops() {
-    static const RawOps ops{
+const processing::RawOps& FakeRawLibrary::Ops() {
+    static const processing::RawOps ops{
         ReadOpen,         CreateOpen,       ReadHeader,       CreateHeader,
         ReadFuncInfo,     ReadFuncInit,     ReadFuncEnd,      ReadSpectrum,
         ReadGetStatsFile, StatsReadEntry,   EERead,           CreateScanFile,

@@ -63,19 +63,19 @@ struct FakeOutput {
 };
 
 class FakeRawLibrary {
-public:
+  public:
     FakeRawLibrary();  // becomes the library that Ops() reaches
     ~FakeRawLibrary();
     FakeRawLibrary(const FakeRawLibrary&) = delete;
     FakeRawLibrary& operator=(const FakeRawLibrary&) = delete;
 
-    static const RawOps& Ops();
+    static const processing::RawOps& Ops();
 
     std::map<std::string, FakeInput> inputs;
     std::map<std::string, FakeOutput> outputs;
     std::vector<std::string> calls;  // "RawReadOpen(a.raw)", ... in call order
 
-    std::size_t failAt = 0;                // the 1-based call that fails; 0 for none
+    std::size_t failAt = 0;  // the 1-based call that fails; 0 for none
     RawStatus failStatus = kRawIoError;
     std::uint32_t extraPeaksReported = 0;  // a second spectrum read that claims more peaks
     std::size_t liveAllocations = 0;       // open handles, checked to be 0 after a run

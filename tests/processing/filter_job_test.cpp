@@ -16,13 +16,22 @@
 #include "processing/peak_filter.h"
 #include "tests/processing/fake_raw_library.h"
 
+using params::CMassRangeList;
+using params::MakeMassRange;
+using processing::CFilterJob;
+using processing::FunctionFilter;
+using processing::FunctionSummary;
+using processing::RunProgress;
+
 namespace fs = std::filesystem;
 
 namespace {
 
 using Calls = std::vector<std::string>;
 
-std::string S(RawHandle h) { return std::to_string(h); }
+std::string S(RawHandle h) {
+    return std::to_string(h);
+}
 
 // The calls that copy function f of a file, as the run must make them.
 Calls FunctionCalls(RawHandle r, RawHandle w, std::int32_t f, const FakeFunction& fn,
@@ -35,7 +44,8 @@ Calls FunctionCalls(RawHandle r, RawHandle w, std::int32_t f, const FakeFunction
             "RawReadFuncInit(" + S(r) + "," + F + ",0,0,p,p)",
             "RawCreateScanFile(" + S(w) + "," + F + ",0," + code + ")",
             "RawReadGetStatsFile(" + S(r) + "," + F + ",0,p)"};
-    if (fn.hasStats) c.push_back("RawStatsCreateFile(" + S(w) + "," + F + ",0)");
+    if (fn.hasStats)
+        c.push_back("RawStatsCreateFile(" + S(w) + "," + F + ",0)");
     for (std::size_t i = 0; i < fn.scans.size(); ++i) {
         const std::string I = std::to_string(i + 1);
         const std::string n = std::to_string(fn.scans[i].masses.size());
@@ -45,14 +55,16 @@ Calls FunctionCalls(RawHandle r, RawHandle w, std::int32_t f, const FakeFunction
         c.push_back("RawCreateScansEx(" + S(w) + "," + F + ",0," + code + ",p," +
                     std::to_string(writtenCounts[i]) + ",p,p,p,1)");
         if (fn.hasStats) {
-            c.push_back("RawStatsReadEntry(token=" + std::to_string(r * 1000u + static_cast<std::uint32_t>(f)) + "," + I +
+            c.push_back("RawStatsReadEntry(token=" +
+                        std::to_string(r * 1000u + static_cast<std::uint32_t>(f)) + "," + I +
                         ",p)");
             c.push_back("RawStatsCreateRecord(" + S(w) + "," + F + ",0,p)");
         }
     }
     c.push_back("RawCreateScansEnd(" + S(w) + "," + F + ",0," + code + ")");
     c.push_back("RawReadFuncEnd(" + S(r) + "," + F + ",0)");
-    if (fn.hasStats) c.push_back("RawStatsCreateEnd(" + S(w) + "," + F + ",0)");
+    if (fn.hasStats)
+        c.push_back("RawStatsCreateEnd(" + S(w) + "," + F + ",0)");
     c.push_back("RawEERead(" + S(r) + "," + F + ",0,1,p)");
     if (fn.hasEE) {
         c.push_back("RawEECreateFile(" + S(w) + "," + F + ",0)");
@@ -62,10 +74,12 @@ Calls FunctionCalls(RawHandle r, RawHandle w, std::int32_t f, const FakeFunction
     return c;
 }
 
-void Append(Calls& to, const Calls& more) { to.insert(to.end(), more.begin(), more.end()); }
+void Append(Calls& to, const Calls& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 class RecordingProgress : public RunProgress {
-public:
+  public:
     void Show() override { events.push_back("show"); }
     void SetCurrentFile(const std::string& path) override { events.push_back("file " + path); }
     void SetRange(std::uint16_t count) override {
@@ -73,7 +87,8 @@ public:
     }
     void Step() override {
         events.push_back("step");
-        if (throwOnStep) throw std::runtime_error("out of memory, say");
+        if (throwOnStep)
+            throw std::runtime_error("out of memory, say");
     }
     void Hide() override { events.push_back("hide"); }
     std::vector<std::string> events;
@@ -81,7 +96,7 @@ public:
 };
 
 class FilterJobTest : public ::testing::Test {
-protected:
+  protected:
     FakeRawLibrary lib;
     CMassRangeList rules;
 
@@ -103,14 +118,16 @@ protected:
         b.info.fill(0xB2);
         in.channels = {a, b};
         in.history.resize(3);
-        for (auto& h : in.history) h.fill(0x33);
+        for (auto& h : in.history)
+            h.fill(0x33);
         return in;
     }
 
     void UseRules() {
         rules.AddEntry(MakeMassRange(1, 0, 1200, 0.25, 150, 150));
         rules.AddEntry(MakeMassRange(3, 0, 1200, 0.5, 10, 10));
-        rules.AddEntry(MakeMassRange(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
+        rules.AddEntry(
+            MakeMassRange(9, 0, 1200, 0.5, 10, 10));  // a function the file does not have
     }
 };
 
@@ -127,7 +144,8 @@ TEST_F(FilterJobTest, CallSequenceOfOneFile) {
     std::vector<std::uint32_t> kept1;
     for (const FakeScan& s : in.functions[0].scans) {
         std::uint32_t k = 0;
-        for (float m : s.masses) k += filter.Keeps(m) ? 1u : 0u;
+        for (float m : s.masses)
+            k += filter.Keeps(m) ? 1u : 0u;
         kept1.push_back(k);
     }
     const std::vector<std::uint32_t> all2(2, 25);
@@ -137,14 +155,14 @@ TEST_F(FilterJobTest, CallSequenceOfOneFile) {
     Append(expected, FunctionCalls(1, 2, 1, in.functions[0], kept1));
     Append(expected, FunctionCalls(1, 2, 2, in.functions[1], all2));
     Append(expected, FunctionCalls(1, 2, 3, in.functions[2], {}));
-    Append(expected, {"RawCreateFunctions(2,3,p)", "RawReadAnalogNumber(1,p)",
-                      "RawReadAnalogInfo(1,0,p)", "RawReadAnalogInfo(1,1,p)",
-                      "RawCreateAnalogInf(2,2,p)", "RawCreateAnalogFile(2)",
-                      "RawReadAnalogSize(1,0,p)", "RawReadAnalogChrom(1,0,1,3,p,p)",
-                      "RawCreateAnalogDataScans(2,0,3,p,p)", "RawReadAnalogSize(1,1,p)",
-                      "RawReadAnalogChrom(1,1,1,0,p,p)", "RawCreateAnalogDataScans(2,1,0,p,p)",
-                      "RawCreateAnalogEnd(2)", "RawReadProcInfo(1,p,-)", "RawReadProcInfo(1,p,p)",
-                      "RawHistUpdateInfo(2,p,p)", "RawCreateClose(2)", "RawReadClose(1)"});
+    Append(expected,
+           {"RawCreateFunctions(2,3,p)", "RawReadAnalogNumber(1,p)", "RawReadAnalogInfo(1,0,p)",
+            "RawReadAnalogInfo(1,1,p)", "RawCreateAnalogInf(2,2,p)", "RawCreateAnalogFile(2)",
+            "RawReadAnalogSize(1,0,p)", "RawReadAnalogChrom(1,0,1,3,p,p)",
+            "RawCreateAnalogDataScans(2,0,3,p,p)", "RawReadAnalogSize(1,1,p)",
+            "RawReadAnalogChrom(1,1,1,0,p,p)", "RawCreateAnalogDataScans(2,1,0,p,p)",
+            "RawCreateAnalogEnd(2)", "RawReadProcInfo(1,p,-)", "RawReadProcInfo(1,p,p)",
+            "RawHistUpdateInfo(2,p,p)", "RawCreateClose(2)", "RawReadClose(1)"});
     EXPECT_EQ(lib.calls, expected);
     EXPECT_EQ(lib.liveAllocations, 0u);
 
@@ -229,11 +247,10 @@ TEST_F(FilterJobTest, ZeroFunctionsNoAnalogNoHistory) {
     RecordingProgress progress;
     job.SetProgress(&progress);
     ASSERT_TRUE(job.Run());
-    const Calls expected{"RawReadOpen(e.raw)",        "RawReadHeader(1,p,p,p,p)",
-                         "RawCreateOpen(e_BRV.raw)",  "RawCreateHeader(2,p,p)",
-                         "RawCreateFunctions(2,0,p)", "RawReadAnalogNumber(1,p)",
-                         "RawReadProcInfo(1,p,-)",    "RawCreateClose(2)",
-                         "RawReadClose(1)"};
+    const Calls expected{
+        "RawReadOpen(e.raw)",     "RawReadHeader(1,p,p,p,p)",  "RawCreateOpen(e_BRV.raw)",
+        "RawCreateHeader(2,p,p)", "RawCreateFunctions(2,0,p)", "RawReadAnalogNumber(1,p)",
+        "RawReadProcInfo(1,p,-)", "RawCreateClose(2)",         "RawReadClose(1)"};
     EXPECT_EQ(lib.calls, expected);
     EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "file e.raw", "range 0", "hide"}));
 }
@@ -296,7 +313,8 @@ TEST_F(FilterJobTest, FileListSplitting) {
         EXPECT_EQ(job.Run(), c.ok) << "'" << c.joined << "'";
         Calls opens;
         for (const std::string& call : fake.calls) {
-            if (call.rfind("RawReadOpen(", 0) == 0) opens.push_back(call.substr(12, call.size() - 13));
+            if (call.rfind("RawReadOpen(", 0) == 0)
+                opens.push_back(call.substr(12, call.size() - 13));
         }
         EXPECT_EQ(opens, c.opens) << "'" << c.joined << "'";
         EXPECT_EQ(job.GetFileList(), c.left) << "'" << c.joined << "'";
@@ -349,7 +367,8 @@ TEST_F(FilterJobTest, MorePeaksThanCapacityIsAFailure) {
         fake.inputs["x.raw"] = RichInput();
         fake.extraPeaksReported = 1000;
         CMassRangeList list;
-        if (filtered) list.AddEntry(MakeMassRange(1, 0, 1200, 0.5, 500, 500));
+        if (filtered)
+            list.AddEntry(MakeMassRange(1, 0, 1200, 0.5, 500, 500));
         CFilterJob job(&list, FakeRawLibrary::Ops());
         job.SetFileList("x.raw");
         job.SetSuffix("_BRV");
@@ -376,7 +395,8 @@ TEST_F(FilterJobTest, NoDataFromOptionalReadsIsNotAFailure) {
             job.SetSuffix("_BRV");
             ASSERT_TRUE(job.Run());
             for (std::size_t i = 0; i < probe.calls.size() && at == 0; ++i) {
-                if (probe.calls[i].rfind(name, 0) == 0) at = i + 1;
+                if (probe.calls[i].rfind(name, 0) == 0)
+                    at = i + 1;
             }
         }
         FakeRawLibrary fake;
@@ -419,7 +439,8 @@ TEST_F(FilterJobTest, FailureSweep) {
     const std::vector<std::string> files{"a.raw", "b.raw", "c.raw"};
     UseRules();
     auto setUp = [&](FakeRawLibrary& fake) {
-        for (const std::string& f : files) fake.inputs[f] = RichInput();
+        for (const std::string& f : files)
+            fake.inputs[f] = RichInput();
     };
     std::size_t total = 0;
     {

@@ -2,6 +2,12 @@
 
 #include "processing/output_path.h"
 
+using processing::CheckOutputPath;
+using processing::JoinPathParts;
+using processing::OutputPathFor;
+using processing::PathParts;
+using processing::SplitPath;
+
 namespace {
 
 TEST(OutputPath, SplitAndJoin) {

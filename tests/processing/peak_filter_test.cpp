@@ -11,6 +11,12 @@
 
 #include "processing/peak_filter.h"
 
+using params::CMassRange;
+using params::CMassRangeList;
+using params::MakeMassRange;
+using processing::FilterPeaks;
+using processing::MassFraction;
+
 namespace {
 
 // The walk exactly as the filter is defined: every rule fetched by copy for every peak, bounds
@@ -21,17 +27,23 @@ bool ReferenceKeeps(std::int32_t j, const CMassRangeList& rules, float mass) {
     for (std::int32_t r = 0; r < rules.GetCount(); ++r) {
         CMassRange rule;
         rules.GetEntry(r, rule);
-        if (rule.GetFunction() != j) continue;
-        if (rule.GetLowMass() > m) continue;
-        if (m >= rule.GetHighMass()) continue;
+        if (rule.GetFunction() != j)
+            continue;
+        if (rule.GetLowMass() > m)
+            continue;
+        if (m >= rule.GetHighMass())
+            continue;
         double lower = rule.GetMassDefect() - (rule.GetWindowBelow() * 0.001);
-        if (lower < 0.0) lower = lower + 1.0;
+        if (lower < 0.0)
+            lower = lower + 1.0;
         double upper = rule.GetMassDefect() + (rule.GetWindowAbove() * 0.001);
-        if (upper - 1.0 > 0.0) upper = upper - 1.0;
+        if (upper - 1.0 > 0.0)
+            upper = upper - 1.0;
         const std::int32_t t = static_cast<std::int32_t>(m);
         const double f = m - t;
         const bool keep = lower <= upper ? (lower < f && f < upper) : (f > lower || f < upper);
-        if (keep) return true;
+        if (keep)
+            return true;
     }
     return false;
 }
@@ -111,14 +123,17 @@ TEST(FilterPeaks, MassRangeAndFunction) {
         bool kept;
     };
     const Case cases[] = {
-        {"mass equal to lowMass is tested", MakeMassRange(1, 500, 600, 0.0, 10, 10), 500.0f, 1, true},
-        {"mass equal to highMass is dropped", MakeMassRange(1, 400, 500, 0.0, 10, 10), 500.0f, 1, false},
+        {"mass equal to lowMass is tested", MakeMassRange(1, 500, 600, 0.0, 10, 10), 500.0f, 1,
+         true},
+        {"mass equal to highMass is dropped", MakeMassRange(1, 400, 500, 0.0, 10, 10), 500.0f, 1,
+         false},
         {"mass below lowMass", MakeMassRange(1, 501, 600, 0.0, 10, 10), 500.0f, 1, false},
         {"empty range low = high", MakeMassRange(1, 500, 500, 0.0, 10, 10), 500.0f, 1, false},
         {"inverted range", MakeMassRange(1, 600, 400, 0.0, 10, 10), 500.0f, 1, false},
         {"rule of another function", MakeMassRange(2, 0, 1000, 0.0, 10, 10), 500.0f, 1, false},
         {"rule for function 0", MakeMassRange(0, 0, 1000, 0.0, 10, 10), 500.0f, 1, false},
-        {"rule for function 0 applies to 0", MakeMassRange(0, 0, 1000, 0.0, 10, 10), 500.0f, 0, true},
+        {"rule for function 0 applies to 0", MakeMassRange(0, 0, 1000, 0.0, 10, 10), 500.0f, 0,
+         true},
     };
     for (const Case& c : cases) {
         CMassRangeList rules;
@@ -144,7 +159,8 @@ TEST(FilterPeaks, OverlappingRulesAddUpWhateverTheOrder) {
 
 TEST(FilterPeaks, CopiesKeptPeaksBitForBitInOrder) {
     CMassRangeList rules;
-    rules.AddEntry(MakeMassRange(1, 0, 100000, 0.0, 100, 100));  // keeps fractions below 0.1 or above 0.9
+    rules.AddEntry(
+        MakeMassRange(1, 0, 100000, 0.0, 100, 100));  // keeps fractions below 0.1 or above 0.9
     Scan in;
     const float masses[] = {100.05f, 100.5f, 200.95f, 300.02f, 300.6f};
     for (std::size_t i = 0; i < std::size(masses); ++i) {
@@ -177,19 +193,19 @@ TEST(FilterPeaks, MassesOutsideTheUsualRange) {
         bool kept;
     };
     const Case cases[] = {
-        {"NaN with a range that takes everything", nan, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.5, 600, 600),
-         false},
+        {"NaN with a range that takes everything", nan,
+         MakeMassRange(1, 0, 0xFFFFFFFFu, 0.5, 600, 600), false},
         {"NaN with a wrapping window", nan, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
         {"+inf", inf, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
         {"-inf", -inf, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), false},
         {"negative mass", -5.05f, MakeMassRange(1, 0, 100, 0.0, 100, 100), false},
         {"negative zero has fraction 0", -0.0f, MakeMassRange(1, 0, 100, 0.0, 10, 10), true},
         {"2^31 has fraction 0", 2147483648.0f, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
-        {"2^31 outside an ordinary window", 2147483648.0f, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.5, 10, 10),
-         false},
+        {"2^31 outside an ordinary window", 2147483648.0f,
+         MakeMassRange(1, 0, 0xFFFFFFFFu, 0.5, 10, 10), false},
         {"4e9 has fraction 0", 4.0e9f, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
-        {"largest float below 2^31", largestBelow2p31, MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10),
-         true},
+        {"largest float below 2^31", largestBelow2p31,
+         MakeMassRange(1, 0, 0xFFFFFFFFu, 0.0, 10, 10), true},
     };
     for (const Case& c : cases) {
         CMassRangeList rules;
@@ -215,11 +231,16 @@ TEST(FilterPeaks, FastPathMatchesLiteralWalk) {
             const std::uint32_t low = pick(0, 1) ? pick(0, 1200) : pick(0, 150000);
             const std::uint32_t high = pick(0, 3) == 0 ? low : pick(0, 1500);  // some empty
             double defect = std::uniform_real_distribution<double>(-1.5, 2.5)(rng);
-            if (pick(0, 3) == 0) defect = std::round(defect * 100.0) / 100.0;  // exact-ish bounds
-            const std::uint32_t above = pick(0, 4) == 0 ? 0 : pick(0, 2) ? pick(0, 100) : pick(0, 3000);
-            const std::uint32_t below = pick(0, 4) == 0 ? 0 : pick(0, 2) ? pick(0, 100) : pick(0, 3000);
-            rules.AddEntry(MakeMassRange(static_cast<std::int32_t>(pick(0, 3)), low, high, defect, above,
-                                below));
+            if (pick(0, 3) == 0)
+                defect = std::round(defect * 100.0) / 100.0;  // exact-ish bounds
+            const std::uint32_t above = pick(0, 4) == 0 ? 0
+                                        : pick(0, 2)    ? pick(0, 100)
+                                                        : pick(0, 3000);
+            const std::uint32_t below = pick(0, 4) == 0 ? 0
+                                        : pick(0, 2)    ? pick(0, 100)
+                                                        : pick(0, 3000);
+            rules.AddEntry(MakeMassRange(static_cast<std::int32_t>(pick(0, 3)), low, high, defect,
+                                         above, below));
         }
         const std::int32_t j = static_cast<std::int32_t>(pick(1, 3));
         Scan in;
@@ -227,10 +248,19 @@ TEST(FilterPeaks, FastPathMatchesLiteralWalk) {
         for (std::uint32_t p = 0; p < n; ++p) {
             float m;
             switch (pick(0, 5)) {
-                case 0: m = static_cast<float>(pick(0, 1500)) + static_cast<float>(pick(0, 100)) / 100.0f; break;
-                case 1: m = static_cast<float>(pick(0, 1500)); break;
-                case 2: m = std::nextafter(2147483648.0f, 0.0f); break;
-                default: m = std::uniform_real_distribution<float>(0.0f, 1600.0f)(rng); break;
+                case 0:
+                    m = static_cast<float>(pick(0, 1500)) +
+                        static_cast<float>(pick(0, 100)) / 100.0f;
+                    break;
+                case 1:
+                    m = static_cast<float>(pick(0, 1500));
+                    break;
+                case 2:
+                    m = std::nextafter(2147483648.0f, 0.0f);
+                    break;
+                default:
+                    m = std::uniform_real_distribution<float>(0.0f, 1600.0f)(rng);
+                    break;
             }
             in.masses.push_back(m);
             in.intensities.push_back(static_cast<std::uint32_t>(rng()));

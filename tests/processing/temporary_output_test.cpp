@@ -10,6 +10,11 @@
 
 #include "processing/temporary_output.h"
 
+using processing::RegisterTemporary;
+using processing::RemoveStaleTemporaries;
+using processing::TemporaryPathFor;
+using processing::UnregisterTemporary;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -16,9 +16,9 @@ namespace {
 
 bool AddRule(const std::string& text, const std::string& where, BatchOptions& options,
              std::string& error) {
-    CMassRange rule;
+    params::CMassRange rule;
     std::string why;
-    if (!ParseRule(text, rule, why)) {
+    if (!params::ParseRule(text, rule, why)) {
         error = where + "rule '" + text + "': " + why;
         return false;
     }
@@ -28,7 +28,7 @@ bool AddRule(const std::string& text, const std::string& where, BatchOptions& op
 
 bool ReadRulesFile(const std::string& path, BatchOptions& options, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(path, "rules file", lines, error)) {
+    if (!processing::ReadTextLines(path, "rules file", lines, error)) {
         return false;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -104,7 +104,7 @@ bool ReadJobs(const std::string& number, unsigned& jobs, std::string& error) {
 
 bool ReadListFile(const std::string& path, BatchOptions& options, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(path, "list file", lines, error)) {
+    if (!processing::ReadTextLines(path, "list file", lines, error)) {
         return false;
     }
     // An empty line names no input (a blank line between groups, say).
@@ -189,10 +189,11 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& optio
 std::vector<std::string> BatchWarnings(const BatchOptions& options) {
     std::vector<std::string> warnings;
     for (std::int32_t i = 0; i < options.rules.GetCount(); ++i) {
-        CMassRange rule;
+        params::CMassRange rule;
         options.rules.GetEntry(i, rule);
         if (rule.GetLowMass() >= rule.GetHighMass()) {
-            warnings.push_back("rule '" + FormatRule(rule) + "' keeps nothing: its low mass " +
+            warnings.push_back("rule '" + params::FormatRule(rule) +
+                               "' keeps nothing: its low mass " +
                                std::to_string(rule.GetLowMass()) + " is not below its high mass " +
                                std::to_string(rule.GetHighMass()));
         }

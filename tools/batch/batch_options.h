@@ -7,7 +7,7 @@
 
 struct BatchOptions {
     std::string suffix = "_BRV";
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     std::vector<std::string> inputs;  // in the order given
     unsigned jobs = 1;
     bool keepGoing = false;

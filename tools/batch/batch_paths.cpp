@@ -35,7 +35,7 @@ std::string Resolved(const fs::path& path) {
 // An input is what it leads to: a link to an acquisition is that acquisition.
 Identity InputIdentity(const std::string& input) {
     Identity id;
-    const std::string path = WithoutTrailingSlashes(input);
+    const std::string path = processing::WithoutTrailingSlashes(input);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         id.file.emplace(st.st_dev, st.st_ino);

@@ -20,10 +20,10 @@ void PrintWarning(const std::string& warning) {
 #endif
 
 // The route of the other formats, the same for every input of the run (and the dialog's).
-const FormatRoute* RouteFor(const BatchOptions& options) {
+const processing::FormatRoute* RouteFor(const BatchOptions& options) {
 #ifdef BREVANTO_HAVE_MZML
-    static const OpenFormatRoute checked(OpenFormatOptions{false, PrintWarning});
-    static const OpenFormatRoute unchecked(OpenFormatOptions{true, PrintWarning});
+    static const mzml::OpenFormatRoute checked(mzml::OpenFormatOptions{false, PrintWarning});
+    static const mzml::OpenFormatRoute unchecked(mzml::OpenFormatOptions{true, PrintWarning});
     return options.ignoreChecksums ? &unchecked : &checked;
 #else
     (void)options;
@@ -31,8 +31,9 @@ const FormatRoute* RouteFor(const BatchOptions& options) {
 #endif
 }
 
-FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunProgress* progress) {
-    CFilterJob job(&options.rules);
+FileOutcome RunOne(const BatchOptions& options, const std::string& input,
+                   processing::RunProgress* progress) {
+    processing::CFilterJob job(&options.rules);
     job.SetFormatRoute(RouteFor(options));
     job.SetFileList(std::vector<std::string>{input});
     job.SetSuffix(options.suffix);
@@ -51,11 +52,12 @@ FileOutcome RunOne(const BatchOptions& options, const std::string& input, RunPro
 }  // namespace
 
 std::string BatchOutputPath(const std::string& input, const std::string& suffix) {
-    return OutputPathOf(input, suffix, RouteFor(BatchOptions{}));
+    return processing::OutputPathOf(input, suffix, RouteFor(BatchOptions{}));
 }
 
-std::vector<FileOutcome> RunBatch(const BatchOptions& options,
-                                  const std::function<RunProgress*(std::size_t)>& progressFor) {
+std::vector<FileOutcome> RunBatch(
+    const BatchOptions& options,
+    const std::function<processing::RunProgress*(std::size_t)>& progressFor) {
     std::vector<FileOutcome> outcomes(options.inputs.size());
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};

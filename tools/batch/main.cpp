@@ -21,7 +21,7 @@ void PrintSummary(const std::vector<FileOutcome>& outcomes) {
         if (!o.ok) {
             continue;
         }
-        for (const FunctionSummary& f : o.summary.functions) {
+        for (const processing::FunctionSummary& f : o.summary.functions) {
             std::printf("%s -> %s  function %d: %llu peaks read, %llu kept%s\n",
                         o.summary.input.c_str(), o.summary.output.c_str(), f.function,
                         static_cast<unsigned long long>(f.peaksRead),
@@ -70,9 +70,10 @@ int main(int argc, char** argv) {
             views.push_back(std::make_unique<FileProgress>(line.get()));
         }
     }
-    const std::vector<FileOutcome> outcomes = RunBatch(options, [&](std::size_t i) -> RunProgress* {
-        return views.empty() ? nullptr : views[i].get();
-    });
+    const std::vector<FileOutcome> outcomes =
+        RunBatch(options, [&](std::size_t i) -> processing::RunProgress* {
+            return views.empty() ? nullptr : views[i].get();
+        });
     if (line) {
         line->Clear();
     }

@@ -10,7 +10,7 @@
 // A progress line on a terminal, shared by the files of a run that may go on in parallel:
 // the bar counts finished files, the text names the file reported last with its functions.
 class TerminalProgress {
-public:
+  public:
     TerminalProgress(std::FILE* stream, std::size_t fileCount);
 
     void FileStarted(const std::string& path);
@@ -20,7 +20,7 @@ public:
     // Clears the line, so that what follows starts on a clean one.
     void Clear();
 
-private:
+  private:
     void Draw(bool force);
 
     std::mutex mutex;
@@ -35,8 +35,8 @@ private:
 };
 
 // The view of one file's run on the shared line.
-class FileProgress final : public RunProgress {
-public:
+class FileProgress final : public processing::RunProgress {
+  public:
     explicit FileProgress(TerminalProgress* shared) : line(shared) {}
     void Show() override {}
     void SetCurrentFile(const std::string& path) override;
@@ -44,7 +44,7 @@ public:
     void Step() override;
     void Hide() override;
 
-private:
+  private:
     TerminalProgress* line;
     std::string path;
 };

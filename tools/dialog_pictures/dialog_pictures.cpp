@@ -44,11 +44,11 @@ bool SaveShown(QDialog& dialog, const QDir& folder, const QString& name) {
     return saved;
 }
 
-CMassRangeList ThreeRules() {
-    CMassRangeList list;
-    list.AddEntry(MakeMassRange(10, 200, 800, 0.123456, 40, 40));
-    list.AddEntry(MakeMassRange(2, 150, 1200, 0.365, 25, 50));
-    list.AddEntry(MakeMassRange(1, 100, 150000, 0.05, 100, 20));
+params::CMassRangeList ThreeRules() {
+    params::CMassRangeList list;
+    list.AddEntry(params::MakeMassRange(10, 200, 800, 0.123456, 40, 40));
+    list.AddEntry(params::MakeMassRange(2, 150, 1200, 0.365, 25, 50));
+    list.AddEntry(params::MakeMassRange(1, 100, 150000, 0.05, 100, 20));
     return list;
 }
 
@@ -60,12 +60,12 @@ void SelectRow(QDialog& dialog, int row) {
 bool SaveParameterPictures(const QDir& folder) {
     bool ok = true;
     {
-        CMassRangeList empty;
+        params::CMassRangeList empty;
         CParametersDlg dialog(nullptr, &empty);
         ok &= SaveShown(dialog, folder, QStringLiteral("parameters-empty.png"));
     }
     {
-        CMassRangeList rules = ThreeRules();
+        params::CMassRangeList rules = ThreeRules();
         CParametersDlg dialog(nullptr, &rules);
         dialog.show();
         QCoreApplication::processEvents();
@@ -83,7 +83,7 @@ bool SaveParameterPictures(const QDir& folder) {
         dialog.reject();
     }
     {
-        CMassRange rule;
+        params::CMassRange rule;
         CAddParameterDlg dialog(nullptr, &rule);
         ok &= SaveShown(dialog, folder, QStringLiteral("add-default.png"));
     }

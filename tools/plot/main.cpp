@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
 
     const QSize size(options.width, options.height);
     const QRect area = PlotGeometry::AreaFor(size);
-    PlotRequest request;
+    plot::PlotRequest request;
     request.path = options.input;
     request.function = options.function;
     request.rules = options.rules;
@@ -68,9 +68,9 @@ int main(int argc, char** argv) {
                      "only, not over Kendrick mass defects\n");
     }
 
-    AcquisitionPlot plot;
+    plot::AcquisitionPlot plot;
     std::string error;
-    if (!BinAcquisition(request, plot, error)) {
+    if (!plot::BinAcquisition(request, plot, error)) {
         std::fprintf(stderr, "brevanto-plot: %s\n", error.c_str());
         return 1;
     }
@@ -85,6 +85,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brevanto-plot: %s\n", saveError.toLocal8Bit().constData());
         return 1;
     }
-    std::printf("%s -> %s\n", PlotSummary(plot).c_str(), options.output.c_str());
+    std::printf("%s -> %s\n", plot::PlotSummary(plot).c_str(), options.output.c_str());
     return 0;
 }

@@ -10,11 +10,11 @@
 
 namespace {
 
-bool AddRule(const std::string& text, const std::string& where, CMassRangeList& rules,
+bool AddRule(const std::string& text, const std::string& where, params::CMassRangeList& rules,
              std::string& error) {
-    CMassRange rule;
+    params::CMassRange rule;
     std::string why;
-    if (!ParseRule(text, rule, why)) {
+    if (!params::ParseRule(text, rule, why)) {
         error = where + "rule '" + text + "': " + why;
         return false;
     }
@@ -22,9 +22,9 @@ bool AddRule(const std::string& text, const std::string& where, CMassRangeList& 
     return true;
 }
 
-bool ReadRulesFile(const std::string& path, CMassRangeList& rules, std::string& error) {
+bool ReadRulesFile(const std::string& path, params::CMassRangeList& rules, std::string& error) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(path, "rules file", lines, error)) {
+    if (!processing::ReadTextLines(path, "rules file", lines, error)) {
         return false;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -166,11 +166,12 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& options,
             options.mass = range;
     }
     if (error.empty()) {
-        options.weight = weight == "intensity" ? PeakWeight::kIntensity : PeakWeight::kCount;
+        options.weight =
+            weight == "intensity" ? plot::PeakWeight::kIntensity : plot::PeakWeight::kCount;
     }
     if (error.empty() && !kendrick.empty()) {
-        KendrickBase base;
-        if (ParseKendrickBase(kendrick, base, error))
+        plot::KendrickBase base;
+        if (plot::ParseKendrickBase(kendrick, base, error))
             options.kendrick = base;
     }
     if (error.empty() && !size.empty()) {

@@ -13,10 +13,10 @@
 struct PlotOptions {
     std::string input;
     std::int32_t function = 1;
-    CMassRangeList rules;
+    params::CMassRangeList rules;
     std::optional<std::pair<double, double>> mass;  // [low, high) Da
-    PeakWeight weight = PeakWeight::kCount;
-    std::optional<KendrickBase> kendrick;
+    plot::PeakWeight weight = plot::PeakWeight::kCount;
+    std::optional<plot::KendrickBase> kendrick;
     int width = 1200;
     int height = 800;
     std::string output;  // .png or .svg

@@ -23,13 +23,13 @@ int RunImportMzml(const std::vector<std::string_view>& args) {
         return *done;
     }
     const std::vector<std::string>& paths = line.paths;
-    ImportOptions options;
+    mzml::ImportOptions options;
     options.ignoreChecksums = line.switches.contains("ignore-checksums");
     options.warn = [](const std::string& warning) {
         std::fprintf(stderr, "brevanto-raw: warning: %s\n", warning.c_str());
     };
     std::string error;
-    if (!ImportMzml(paths[0], paths[1], error, options)) {
+    if (!mzml::ImportMzml(paths[0], paths[1], error, options)) {
         return Fail(error);
     }
     return kExitOk;
@@ -41,7 +41,7 @@ int RunExportMzml(const std::vector<std::string_view>& args) {
         return *done;
     }
     std::string error;
-    if (!ExportMzml(line.paths[0], line.paths[1], error)) {
+    if (!mzml::ExportMzml(line.paths[0], line.paths[1], error)) {
         return Fail(error);
     }
     return kExitOk;
