@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "mzml/pass_end.h"
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
 
@@ -1014,29 +1015,9 @@ bool MzmlPass::WriteIndex() {
 }
 
 bool MzmlPass::Finish(std::string& error) {
-    if (!error_.empty()) {
-        error = error_;
-        return false;
-    }
-    if (!stack_.empty() || (!rootEnded_ && !wrappedEnded_)) {
-        error = "the file ends before its root element does";
-        return false;
-    }
-    out_.CopyTo(scanner_.Window().End());
-    if (out_.Failed()) {
-        error = "writing the output failed";
-        return false;
-    }
-    if (sawChecksum_) {
-        std::string warning;
-        error = JudgeChecksum(inputChecksum_, scanner_.InputDigest(), "fileChecksum",
-                              settings_.ignoreChecksums, warning);
-        if (!warning.empty() && settings_.warn)
-            settings_.warn(warning);
-        if (!error.empty())
-            return false;
-    }
-    return true;
+    const bool rootClosed = stack_.empty() && (rootEnded_ || wrappedEnded_);
+    return FinishPass({error_, rootClosed, sawChecksum_, inputChecksum_, "fileChecksum"}, scanner_,
+                      out_, settings_, error);
 }
 
 std::string MzmlPass::Holding() const {

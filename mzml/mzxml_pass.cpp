@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "mzml/pass_end.h"
 #include "mzml/tag_text.h"
 #include "params/rule_text.h"
 
@@ -588,29 +589,8 @@ void MzxmlPass::WriteIndex() {
 }
 
 bool MzxmlPass::Finish(std::string& error) {
-    if (!error_.empty()) {
-        error = error_;
-        return false;
-    }
-    if (!rootEnded_) {
-        error = "the file ends before its root element does";
-        return false;
-    }
-    out_.CopyTo(scanner_.Window().End());
-    if (out_.Failed()) {
-        error = "writing the output failed";
-        return false;
-    }
-    if (sawChecksum_) {
-        std::string warning;
-        error = JudgeChecksum(inputChecksum_, scanner_.InputDigest(), "sha1",
-                              settings_.ignoreChecksums, warning);
-        if (!warning.empty() && settings_.warn)
-            settings_.warn(warning);
-        if (!error.empty())
-            return false;
-    }
-    return true;
+    return FinishPass({error_, rootEnded_, sawChecksum_, inputChecksum_, "sha1"}, scanner_, out_,
+                      settings_, error);
 }
 
 std::string MzxmlPass::Holding() const {

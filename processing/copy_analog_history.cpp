@@ -82,11 +82,8 @@ class Copier {
         if (status == kRawOk) {
             return true;
         }
-        failure.operation = operation;
-        failure.status = status;
-        failure.text = ops.StatusText(status);
-        failure.detail = ops.LastErrorDetail();
-        failure.where = channel >= 0 ? "analog channel " + std::to_string(channel) : "";
+        failure = LibraryFailure(ops, status, operation,
+                                 channel >= 0 ? "analog channel " + std::to_string(channel) : "");
         return false;
     }
 

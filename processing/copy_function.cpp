@@ -162,8 +162,7 @@ class FunctionCopier {
     }
 
     bool LibraryFailed(const char* operation, RawStatus status) {
-        Fail(operation, status, c.ops.StatusText(status));
-        failure.detail = c.ops.LastErrorDetail();
+        failure = LibraryFailure(c.ops, status, operation, Where());
         return false;
     }
 
@@ -172,11 +171,13 @@ class FunctionCopier {
         failure.status = status;
         failure.text = text;
         failure.detail.clear();
-        failure.where = "function " + std::to_string(j);
-        if (scanIndex > 0) {
-            failure.where += ", scan " + std::to_string(scanIndex);
-        }
+        failure.where = Where();
         return false;
+    }
+
+    std::string Where() const {
+        return "function " + std::to_string(j) +
+               (scanIndex > 0 ? ", scan " + std::to_string(scanIndex) : "");
     }
 
     const CopyContext& c;

@@ -17,4 +17,15 @@ const RawOps& DefaultRawOps() {
     return ops;
 }
 
+RunFailure LibraryFailure(const RawOps& ops, RawStatus status, const char* operation,
+                          std::string where) {
+    RunFailure failure;
+    failure.operation = operation;
+    failure.status = status;
+    failure.text = ops.StatusText(status);
+    failure.detail = ops.LastErrorDetail();
+    failure.where = std::move(where);
+    return failure;
+}
+
 }  // namespace processing

@@ -226,11 +226,7 @@ bool CFilterJob::Check(RawStatus status, const char* operation) {
     if (status == kRawOk) {
         return true;
     }
-    failure.operation = operation;
-    failure.status = status;
-    failure.text = ops.StatusText(status);
-    failure.detail = ops.LastErrorDetail();
-    failure.where.clear();
+    failure = LibraryFailure(ops, status, operation, "");
     return false;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "processing/run_report.h"
 #include "rawio/raw_api.h"
 
 namespace processing {
@@ -47,5 +50,10 @@ struct RawOps {
 
 // The table of our own raw data library.
 const RawOps& DefaultRawOps();
+
+// A failed library call as the run reports it: the operation, the library's status with its
+// text and detail, and `where` in the file ("function 2, scan 17", or empty).
+RunFailure LibraryFailure(const RawOps& ops, RawStatus status, const char* operation,
+                          std::string where);
 
 }  // namespace processing

@@ -11,40 +11,9 @@
 #include "processing/input_list_file.h"
 #include "tools/common/cli_support.h"
 #include "tools/common/exit_codes.h"
+#include "tools/common/rule_arguments.h"
 
 namespace {
-
-bool AddRule(const std::string& text, const std::string& where, BatchOptions& options,
-             std::string& error) {
-    params::CMassRange rule;
-    std::string why;
-    if (!params::ParseRule(text, rule, why)) {
-        error = where + "rule '" + text + "': " + why;
-        return false;
-    }
-    options.rules.AddEntry(rule);
-    return true;
-}
-
-bool ReadRulesFile(const std::string& path, BatchOptions& options, std::string& error) {
-    std::vector<std::string> lines;
-    if (!processing::ReadTextLines(path, "rules file", lines, error)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') {
-            continue;
-        }
-        const std::size_t last = line.find_last_not_of(" \t");
-        if (!AddRule(line.substr(first, last + 1 - first),
-                     path + ":" + std::to_string(i + 1) + ": ", options, error)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The command line as the parser sees it. Rules and inputs are taken in the order the parser
 // met them, so that "--rule", "--rules", "--list" and plain inputs interleave as written.
@@ -160,9 +129,9 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& optio
         const std::string& value = option->results()[index];
         bool ok = true;
         if (option == line.rule) {
-            ok = AddRule(value, "", options, error);
+            ok = AddRuleArgument(value, "", options.rules, error);
         } else if (option == line.rulesFile) {
-            ok = ReadRulesFile(value, options, error);
+            ok = AddRulesFile(value, options.rules, error);
         } else if (option == line.list) {
             ok = ReadListFile(value, options, error);
         } else if (option == line.input) {

@@ -8,6 +8,7 @@
 #include "plot/acquisition_plot.h"
 #include "plot/render/plot_file.h"
 #include "plot/render/plot_geometry.h"
+#include "tools/common/exit_codes.h"
 #include "tools/plot/plot_options.h"
 
 namespace {
@@ -72,7 +73,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!plot::BinAcquisition(request, plot, error)) {
         std::fprintf(stderr, "brevanto-plot: %s\n", error.c_str());
-        return 1;
+        return kExitInputFailed;
     }
     if (const std::uint64_t n = plot.histogram->PeaksUnweighted(); n > 0) {
         std::fprintf(stderr,
@@ -83,8 +84,8 @@ int main(int argc, char** argv) {
     QString saveError;
     if (!SavePlot(QString::fromStdString(options.output), plot, size, saveError)) {
         std::fprintf(stderr, "brevanto-plot: %s\n", saveError.toLocal8Bit().constData());
-        return 1;
+        return kExitInputFailed;
     }
     std::printf("%s -> %s\n", plot::PlotSummary(plot).c_str(), options.output.c_str());
-    return 0;
+    return kExitOk;
 }

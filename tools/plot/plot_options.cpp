@@ -5,42 +5,11 @@
 #include <cmath>
 #include <ostream>
 
-#include "params/rule_text.h"
-#include "processing/input_list_file.h"
+#include "tools/common/exit_codes.h"
+#include "tools/common/rule_arguments.h"
+#include "tools/common/tool_version.h"
 
 namespace {
-
-bool AddRule(const std::string& text, const std::string& where, params::CMassRangeList& rules,
-             std::string& error) {
-    params::CMassRange rule;
-    std::string why;
-    if (!params::ParseRule(text, rule, why)) {
-        error = where + "rule '" + text + "': " + why;
-        return false;
-    }
-    rules.AddEntry(rule);
-    return true;
-}
-
-bool ReadRulesFile(const std::string& path, params::CMassRangeList& rules, std::string& error) {
-    std::vector<std::string> lines;
-    if (!processing::ReadTextLines(path, "rules file", lines, error)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') {
-            continue;
-        }
-        const std::size_t last = line.find_last_not_of(" \t");
-        if (!AddRule(line.substr(first, last + 1 - first),
-                     path + ":" + std::to_string(i + 1) + ": ", rules, error)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool ParseDouble(const std::string& text, double& value) {
     try {
@@ -109,7 +78,8 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& options,
         "Draws the mass defect of every peak of one function of an acquisition against "
         "its mass, with the rule windows over it.",
         "brevanto-plot"};
-    app.set_version_flag("--version", std::string("brevanto-plot ") + BREVANTO_VERSION);
+    app.set_version_flag("--version", VersionText("brevanto-plot"));
+    app.footer(ExitStatusHelp());
     std::vector<std::string> ruleTexts;
     std::string rulesFile;
     std::string mass;
@@ -142,23 +112,23 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& options,
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
-        return 0;
+        return kExitOk;
     } catch (const CLI::CallForVersion&) {
         out << app.version() << "\n";
-        return 0;
+        return kExitOk;
     } catch (const CLI::ParseError& e) {
         err << "brevanto-plot: " << e.what() << "\n"
             << "Run with --help for more information.\n";
-        return 2;
+        return kExitUsage;
     }
 
     std::string error;
     for (const std::string& text : ruleTexts) {
-        if (!AddRule(text, "", options.rules, error))
+        if (!AddRuleArgument(text, "", options.rules, error))
             break;
     }
     if (error.empty() && !rulesFile.empty()) {
-        ReadRulesFile(rulesFile, options.rules, error);
+        AddRulesFile(rulesFile, options.rules, error);
     }
     if (error.empty() && !mass.empty()) {
         std::pair<double, double> range;
@@ -183,7 +153,7 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& options,
     }
     if (!error.empty()) {
         err << "brevanto-plot: " << error << "\n";
-        return 2;
+        return kExitUsage;
     }
     return -1;
 }
