@@ -93,23 +93,10 @@ bool FilterOpenFormatFile(const std::string& input, const std::string& output,
     processing::RunProgress& shown = progress != nullptr ? *progress : noProgress;
     summary = processing::FileRunSummary{input, output, {}};
 
-    const std::string refused = processing::CheckOutputPath(input, output);
+    const std::string refused = processing::CheckFileOutputPath(input, output);
     if (!refused.empty()) {
         error = FileMessage(output, refused);
         return false;
-    }
-    struct stat outputStat {};
-    if (::lstat(output.c_str(), &outputStat) == 0) {
-        if (S_ISLNK(outputStat.st_mode)) {
-            error = FileMessage(output,
-                                "is a symbolic link; an output is never written through "
-                                "a link (remove it or choose another suffix)");
-            return false;
-        }
-        if (!S_ISREG(outputStat.st_mode)) {
-            error = FileMessage(output, "exists and is not a regular file");
-            return false;
-        }
     }
     struct stat inputStat {};
     if (::stat(input.c_str(), &inputStat) != 0) {

@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -248,23 +247,10 @@ bool WriteDocument(const std::string& inputRaw, RawScanSource& source, IndexedMz
 }  // namespace
 
 bool ExportMzml(const std::string& inputRaw, const std::string& outputMzml, std::string& error) {
-    const std::string refused = processing::CheckOutputPath(inputRaw, outputMzml);
+    const std::string refused = processing::CheckFileOutputPath(inputRaw, outputMzml);
     if (!refused.empty()) {
         error = FileMessage(outputMzml, refused);
         return false;
-    }
-    struct stat outputStat {};
-    if (::lstat(outputMzml.c_str(), &outputStat) == 0) {
-        if (S_ISLNK(outputStat.st_mode)) {
-            error = FileMessage(outputMzml,
-                                "is a symbolic link; an output is never written "
-                                "through a link");
-            return false;
-        }
-        if (!S_ISREG(outputStat.st_mode)) {
-            error = FileMessage(outputMzml, "exists and is not a regular file");
-            return false;
-        }
     }
     RawScanSource source;
     try {

@@ -74,6 +74,16 @@ std::string CheckOutputPath(const std::string& input, const std::string& output)
     return {};
 }
 
+std::string CheckFileOutputPath(const std::string& input, const std::string& output) {
+    std::string refused = CheckOutputPath(input, output);
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(output, ec);
+    if (refused.empty() && fs::exists(status) && !fs::is_regular_file(status)) {
+        refused = "exists and is not a regular file";
+    }
+    return refused;
+}
+
 std::string OutputPathOf(const std::string& input, const std::string& suffix,
                          const FormatRoute* route) {
     if (route != nullptr && route->Takes(input)) {

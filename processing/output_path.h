@@ -30,5 +30,8 @@ inline constexpr std::size_t kMaxPathBytes = 4095;
 // Empty when the output path may be used; otherwise why not (too long, the input itself, or
 // a symbolic link, which an output never writes through).
 std::string CheckOutputPath(const std::string& input, const std::string& output);
+// The same for an output that is one file (an mzML or mzXML file): what exists under its name
+// must also be a regular file, which the run may replace.
+std::string CheckFileOutputPath(const std::string& input, const std::string& output);
 
 }  // namespace processing
