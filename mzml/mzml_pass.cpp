@@ -316,37 +316,25 @@ void MzmlPass::OnStart(const StartTag& tag) {
             msCv_ = id;
         }
     } else if (name == "softwareList") {
-        const std::string_view raw = scanner_.Window().View(tag.begin, tag.end);
-        if (const auto range = FindAttributeValue(raw, "count")) {
-            softwareListCountBegin_ = tag.begin + range->first;
-            softwareListCountEnd_ = tag.begin + range->second;
-            softwareCount_ = stack_.back().declaredCount;
-        }
+        StartEntryList(tag, software_);
     } else if (name == "software" && parent == "softwareList") {
         const char* id = tag.Attribute("id");
-        softwareIds_.push_back(id ? id : "");
+        software_.ids.push_back(id ? id : "");
     } else if (name == "dataProcessingList") {
-        const std::string_view raw = scanner_.Window().View(tag.begin, tag.end);
-        if (const auto range = FindAttributeValue(raw, "count")) {
-            processingListCountBegin_ = tag.begin + range->first;
-            processingListCountEnd_ = tag.begin + range->second;
-            processingCount_ = stack_.back().declaredCount;
-        }
+        StartEntryList(tag, processing_);
     } else if (name == "dataProcessing" && parent == "dataProcessingList") {
         const char* id = tag.Attribute("id");
-        processingIds_.push_back(id ? id : "");
+        processing_.ids.push_back(id ? id : "");
     } else if ((name == "scanSettingsList" || name == "instrumentConfigurationList") &&
-               parent == "mzML" && softwareListMissingAt_ == 0 && softwareCount_ < 0 &&
-               lastSoftwareEnd_ == 0) {
+               parent == "mzML" && software_.missingAt == 0 && software_.count < 0 &&
+               software_.lastEnd == 0) {
         // No softwareList before these: ours goes where the schema wants it.
-        softwareListMissingAt_ = tag.begin;
-        softwareIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
-        softwareOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
+        software_.missingAt = tag.begin;
+        PlaceEntry(tag.begin, software_);
     } else if (name == "run") {
-        if (lastProcessingEnd_ == 0) {
-            processingListMissingAt_ = tag.begin;
-            processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
-            processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
+        if (processing_.lastEnd == 0) {
+            processing_.missingAt = tag.begin;
+            PlaceEntry(tag.begin, processing_);
         }
         if (inHead_) {
             inHead_ = false;
@@ -503,16 +491,9 @@ void MzmlPass::OnEnd(const EndTag& tag) {
     if (name == "referenceableParamGroup") {
         currentGroup_.clear();
     } else if (name == "softwareList") {
-        softwareCount_ = softwareCount_ >= 0 ? static_cast<std::int64_t>(softwareIds_.size()) : -1;
-        lastSoftwareEnd_ = tag.begin;
-        softwareIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
-        softwareOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
+        EndEntryList(tag, software_);
     } else if (name == "dataProcessingList") {
-        processingCount_ =
-            processingCount_ >= 0 ? static_cast<std::int64_t>(processingIds_.size()) : -1;
-        lastProcessingEnd_ = tag.begin;
-        processingIndent_ = IndentBefore(scanner_.Window().View(hold_, tag.begin));
-        processingOnOwnLine_ = OnOwnLine(scanner_.Window().View(hold_, tag.begin));
+        EndEntryList(tag, processing_);
     } else if (name == "chromatogram") {
         inChromatogram_ = false;
     }
@@ -901,61 +882,62 @@ bool MzmlPass::FilterSpectrum() {
     return true;
 }
 
+void MzmlPass::StartEntryList(const StartTag& tag, EntryList& list) {
+    const std::string_view raw = scanner_.Window().View(tag.begin, tag.end);
+    if (const auto range = FindAttributeValue(raw, "count")) {
+        list.countBegin = tag.begin + range->first;
+        list.countEnd = tag.begin + range->second;
+        list.count = stack_.back().declaredCount;
+    }
+}
+
+void MzmlPass::EndEntryList(const EndTag& tag, EntryList& list) {
+    // The count written back is the true one, whatever the file declared.
+    list.count = list.count >= 0 ? static_cast<std::int64_t>(list.ids.size()) : -1;
+    list.lastEnd = tag.begin;
+    PlaceEntry(tag.begin, list);
+}
+
+void MzmlPass::PlaceEntry(std::uint64_t offset, EntryList& list) {
+    const std::string_view before = scanner_.Window().View(hold_, offset);
+    list.indent = IndentBefore(before);
+    list.onOwnLine = OnOwnLine(before);
+}
+
+void MzmlPass::AddEntry(EntryList& list, const std::string& listName, const std::string& entry) {
+    const std::string nl = list.onOwnLine ? Newline() : "";
+    const std::string& indent = list.indent;
+    if (list.missingAt > 0) {
+        out_.Replace(list.missingAt, list.missingAt,
+                     "<" + Tag(listName) + " count=\"1\">" + nl + indent + entry + nl + indent +
+                         "</" + Tag(listName) + ">" + nl + indent);
+    }
+    if (list.count >= 0 && list.lastEnd > 0) {
+        out_.Replace(list.lastEnd, list.lastEnd, entry + nl + indent);
+        out_.Replace(list.countBegin, list.countEnd, std::to_string(list.count + 1));
+    }
+}
+
 void MzmlPass::AddEntries() {
     if (!filtering_ || settings_.rules == nullptr)
         return;
-    brevantoSoftwareId_ = UniqueId("Brevanto", softwareIds_);
-    const std::string processingId = UniqueId("Brevanto_peak_filter", processingIds_);
+    brevantoSoftwareId_ = UniqueId("Brevanto", software_.ids);
+    const std::string processingId = UniqueId("Brevanto_peak_filter", processing_.ids);
     const std::string cv = EscapeXml(msCv_);
-    const std::string softwareEntryNl = softwareOnOwnLine_ ? Newline() : "";
-    if (softwareListMissingAt_ > 0) {
-        const std::string& indent = softwareIndent_;
-        const std::string& nl = softwareEntryNl;
-        out_.Replace(softwareListMissingAt_, softwareListMissingAt_,
-                     "<" + Tag("softwareList") + " count=\"1\">" + nl + indent + "  <" +
-                         Tag("software") + " id=\"" + brevantoSoftwareId_ +
-                         "\" version=\"" BREVANTO_VERSION "\">" + nl + indent + "    <" +
-                         Tag("cvParam") + " cvRef=\"" + cv +
-                         "\" accession=\"MS:1000799\" name=\"custom unreleased software "
-                         "tool\" value=\"Brevanto\"/>" +
-                         nl + indent + "  </" + Tag("software") + ">" + nl + indent + "</" +
-                         Tag("softwareList") + ">" + nl + indent);
+    {
+        const std::string nl = software_.onOwnLine ? Newline() : "";
+        const std::string& indent = software_.indent;
+        AddEntry(software_, "softwareList",
+                 "  <" + Tag("software") + " id=\"" + brevantoSoftwareId_ +
+                     "\" version=\"" BREVANTO_VERSION "\">" + nl + indent + "    <" +
+                     Tag("cvParam") + " cvRef=\"" + cv +
+                     "\" accession=\"MS:1000799\" name=\"custom unreleased software "
+                     "tool\" value=\"Brevanto\"/>" +
+                     nl + indent + "  </" + Tag("software") + ">");
     }
-    if (processingListMissingAt_ > 0) {
-        const std::string& indent = processingIndent_;
-        const std::string nl = processingOnOwnLine_ ? Newline() : "";
-        std::string entry = "<" + Tag("dataProcessingList") + " count=\"1\">" + nl + indent +
-                            "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" + nl +
-                            indent + "    <" + Tag("processingMethod") +
-                            " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
-                            indent + "      <" + Tag("cvParam") + " cvRef=\"" + cv +
-                            "\" accession=\"MS:1001486\" name=\"data filtering\" value=\"\"/>";
-        for (std::int32_t i = 0; i < settings_.rules->GetCount(); ++i) {
-            entry += nl + indent + "      <" + Tag("userParam") +
-                     " name=\"Brevanto rule\" value=\"" + EscapeXml(RuleText(*settings_.rules, i)) +
-                     "\"/>";
-        }
-        entry += nl + indent + "    </" + Tag("processingMethod") + ">" + nl + indent + "  </" +
-                 Tag("dataProcessing") + ">" + nl + indent + "</" + Tag("dataProcessingList") +
-                 ">" + nl + indent;
-        out_.Replace(processingListMissingAt_, processingListMissingAt_, entry);
-    }
-    if (softwareCount_ >= 0 && lastSoftwareEnd_ > 0) {
-        const std::string& indent = softwareIndent_;
-        const std::string nl = softwareOnOwnLine_ ? Newline() : "";
-        std::string entry = "  <" + Tag("software") + " id=\"" + brevantoSoftwareId_ +
-                            "\" version=\"" BREVANTO_VERSION "\">" + nl + indent + "    <" +
-                            Tag("cvParam") + " cvRef=\"" + cv +
-                            "\" accession=\"MS:1000799\" name=\"custom unreleased software "
-                            "tool\" value=\"Brevanto\"/>" +
-                            nl + indent + "  </" + Tag("software") + ">" + nl + indent;
-        out_.Replace(lastSoftwareEnd_, lastSoftwareEnd_, entry);
-        out_.Replace(softwareListCountBegin_, softwareListCountEnd_,
-                     std::to_string(softwareCount_ + 1));
-    }
-    if (processingCount_ >= 0 && lastProcessingEnd_ > 0) {
-        const std::string& indent = processingIndent_;
-        const std::string nl = processingOnOwnLine_ ? Newline() : "";
+    {
+        const std::string nl = processing_.onOwnLine ? Newline() : "";
+        const std::string& indent = processing_.indent;
         std::string entry = "  <" + Tag("dataProcessing") + " id=\"" + processingId + "\">" + nl +
                             indent + "    <" + Tag("processingMethod") +
                             " order=\"1\" softwareRef=\"" + brevantoSoftwareId_ + "\">" + nl +
@@ -967,10 +949,8 @@ void MzmlPass::AddEntries() {
                      "\"/>";
         }
         entry += nl + indent + "    </" + Tag("processingMethod") + ">" + nl + indent + "  </" +
-                 Tag("dataProcessing") + ">" + nl + indent;
-        out_.Replace(lastProcessingEnd_, lastProcessingEnd_, entry);
-        out_.Replace(processingListCountBegin_, processingListCountEnd_,
-                     std::to_string(processingCount_ + 1));
+                 Tag("dataProcessing") + ">";
+        AddEntry(processing_, "dataProcessingList", entry);
     }
 }
 

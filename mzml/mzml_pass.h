@@ -59,6 +59,16 @@ class MzmlPass final : public MarkupHandler {
         std::uint64_t children = 0;
         std::int64_t declaredCount = -1;
     };
+    // The softwareList or the dataProcessingList, which each get one entry of ours.
+    struct EntryList {
+        std::vector<std::string> ids;
+        std::uint64_t countBegin = 0, countEnd = 0;  // where the count attribute's value stands
+        std::int64_t count = -1;                     // -1: no count attribute, or no list
+        std::string indent;                          // of the place our entry goes
+        bool onOwnLine = false;
+        std::uint64_t lastEnd = 0;    // where the list's end tag begins, or 0
+        std::uint64_t missingAt = 0;  // where a list the file lacks goes, or 0
+    };
 
     void Fail(const std::string& what);
     void ApplyParam(const Param& param, const std::string& parent);
@@ -73,6 +83,12 @@ class MzmlPass final : public MarkupHandler {
     bool DecodeRole(int role, DecodedArray& out);
     std::string_view ArrayText(const Array& array) const;
     std::string ArrayName(const Array& array) const;
+    void StartEntryList(const StartTag& tag, EntryList& list);
+    void EndEntryList(const EndTag& tag, EntryList& list);
+    // Our entry goes at `offset`, indented as what stands before it there.
+    void PlaceEntry(std::uint64_t offset, EntryList& list);
+    // Our entry at the place `list` found for it, in a list of its own when the file has none.
+    void AddEntry(EntryList& list, const std::string& listName, const std::string& entry);
     void AddEntries();
     bool WriteIndex();
     std::string Tag(const std::string& name) const { return prefix_ + name; }
@@ -92,16 +108,8 @@ class MzmlPass final : public MarkupHandler {
     std::string msCv_ = "MS";
     std::map<std::string, std::vector<Param>, std::less<>> groups_;
     std::string currentGroup_;
-    std::vector<std::string> softwareIds_, processingIds_;
-    std::uint64_t softwareListCountBegin_ = 0, softwareListCountEnd_ = 0;
-    std::uint64_t processingListCountBegin_ = 0, processingListCountEnd_ = 0;
-    std::int64_t softwareCount_ = -1, processingCount_ = -1;
-    std::string softwareIndent_, processingIndent_;
-    bool softwareOnOwnLine_ = false, processingOnOwnLine_ = false;
-    std::uint64_t lastSoftwareEnd_ = 0, lastProcessingEnd_ = 0;
+    EntryList software_, processing_;
     std::string brevantoSoftwareId_;
-    // Where a list the file lacks goes, or 0.
-    std::uint64_t softwareListMissingAt_ = 0, processingListMissingAt_ = 0;
 
     // The spectrum being read.
     bool inSpectrum_ = false;
