@@ -1,11 +1,11 @@
 # Front door for a new machine: `make demo` installs what is missing, builds and runs the main
-# job on sample data; `make test` runs every test, once with warnings as errors and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer (which also replays the kept fuzz corpora),
-# then the fuzzers for about two minutes.
+# job on sample data; `make test` checks the formatting, then runs every test, once with warnings
+# as errors and once under AddressSanitizer and UndefinedBehaviorSanitizer (which also replays
+# the kept fuzz corpora), then the fuzzers for about two minutes.
 
 JOBS ?= $(shell nproc)
 
-.PHONY: deps demo build test test-release test-asan test-fuzz bench clean
+.PHONY: deps demo build test check-format test-release test-asan test-fuzz bench clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -17,7 +17,11 @@ build: deps
 demo: build
 	bash scripts/demo.sh build/release
 
-test: deps test-release test-asan test-fuzz
+test: deps check-format test-release test-asan test-fuzz
+
+# Every C++ file as .clang-format has it; names the files that differ.
+check-format:
+	bash scripts/check-format.sh
 
 test-release:
 	cmake --preset ci >/dev/null
