@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "mzml/document_pass.h"
-#include "tools/raw/raw_read_file.h"
+#include "processing/raw_read_file.h"
 
 namespace plot {
 
@@ -19,7 +19,7 @@ std::string RawFailure(const std::string& path, const std::string& step, RawStat
 
 bool StreamRaw(const std::string& path, std::int32_t function, const PeaksCallback& onPeaks,
                AcquisitionScanCount& counts, std::string& error) {
-    RawReadFile file;
+    processing::RawReadFile file;
     std::string step;
     RawStatus status = file.Open(path, step);
     if (status != kRawOk) {
@@ -34,15 +34,16 @@ bool StreamRaw(const std::string& path, std::int32_t function, const PeaksCallba
         return false;
     }
     std::uint32_t scans = 0;
-    status = BeginFunction(file, function, scans, step);
+    status = processing::BeginFunction(file, function, scans, step);
     if (status != kRawOk) {
         error = RawFailure(path, step, status);
         return false;
     }
-    ScanPeaks peaks;
+    processing::ScanPeaks peaks;
     std::vector<double> intensities;
     for (std::uint32_t s = 1; s <= scans; ++s) {
-        status = ReadScanPeaks(file.Handle(), function, static_cast<std::int32_t>(s), peaks);
+        status =
+            processing::ReadScanPeaks(file.Handle(), function, static_cast<std::int32_t>(s), peaks);
         if (status != kRawOk) {
             error = RawFailure(path,
                                "function " + std::to_string(function) + ", scan " +

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "mzml/open_format_filter.h"
+#include "processing/raw_read_file.h"
 #include "rawsynth/synth_acquisition.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/scratch_dir.h"
-#include "tools/raw/raw_read_file.h"
 
 using mzml::FilterOpenFormatFile;
 using mzml::OpenFormatOptions;
@@ -61,16 +61,17 @@ TEST(AcquisitionPlot, ARawDataFileSplitsAsTheFilterDoes) {
 
     for (std::int32_t function : {1, 2}) {
         // The reference: every scan read directly and filtered by the filter's own step.
-        RawReadFile file;
+        processing::RawReadFile file;
         std::string step;
         ASSERT_EQ(file.Open(path, step), kRawOk) << step;
         std::uint32_t scans = 0;
-        ASSERT_EQ(BeginFunction(file, function, scans, step), kRawOk) << step;
+        ASSERT_EQ(processing::BeginFunction(file, function, scans, step), kRawOk) << step;
         std::uint64_t read = 0;
         std::uint64_t kept = 0;
-        ScanPeaks peaks;
+        processing::ScanPeaks peaks;
         for (std::uint32_t s = 1; s <= scans; ++s) {
-            ASSERT_EQ(ReadScanPeaks(file.Handle(), function, static_cast<std::int32_t>(s), peaks),
+            ASSERT_EQ(processing::ReadScanPeaks(file.Handle(), function,
+                                                static_cast<std::int32_t>(s), peaks),
                       kRawOk);
             std::vector<float> km(peaks.count);
             std::vector<std::uint32_t> ki(peaks.count);

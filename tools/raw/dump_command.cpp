@@ -3,12 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "processing/raw_read_file.h"
 #include "rawio/record_fields.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/float_text.h"
 #include "tools/raw/output_buffer.h"
 #include "tools/raw/raw_commands.h"
-#include "tools/raw/raw_read_file.h"
 #include "tools/raw/tool_messages.h"
 
 namespace {
@@ -24,7 +24,7 @@ char* WriteHex8(char* out, std::uint32_t value) {
     return out;
 }
 
-void WriteScan(std::int32_t function, std::int32_t scan, const ScanPeaks& peaks,
+void WriteScan(std::int32_t function, std::int32_t scan, const processing::ScanPeaks& peaks,
                OutputBuffer& out) {
     // "J\tS\t", shared by the scan line and every peak line.
     char numbers[32];
@@ -58,19 +58,19 @@ void WriteScan(std::int32_t function, std::int32_t scan, const ScanPeaks& peaks,
     }
 }
 
-RawStatus DumpFunction(RawReadFile& file, std::int32_t f, OutputBuffer& out,
+RawStatus DumpFunction(processing::RawReadFile& file, std::int32_t f, OutputBuffer& out,
                        std::string& failedStep) {
     const RawHandle handle = file.Handle();
     const std::string where = "function " + std::to_string(f);
     std::uint32_t scans = 0;
-    RawStatus status = BeginFunction(file, f, scans, failedStep);
+    RawStatus status = processing::BeginFunction(file, f, scans, failedStep);
     if (status != kRawOk) {
         return status;
     }
-    ScanPeaks peaks;
+    processing::ScanPeaks peaks;
     for (std::uint32_t s = 1; status == kRawOk && s <= scans; ++s) {
         const auto scan = static_cast<std::int32_t>(s);
-        status = ReadScanPeaks(handle, f, scan, peaks);
+        status = processing::ReadScanPeaks(handle, f, scan, peaks);
         if (status != kRawOk) {
             failedStep = where + ", scan " + std::to_string(s) + ": RawReadSpectrum";
         } else {
@@ -101,7 +101,7 @@ int RunDump(const std::vector<std::string_view>& args) {
         return UsageError("dump: functions are numbered from 1");
     }
 
-    RawReadFile file;
+    processing::RawReadFile file;
     std::string failedStep;
     RawStatus status = file.Open(line.path, failedStep);
     if (status != kRawOk) {

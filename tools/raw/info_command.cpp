@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
+#include "processing/raw_read_file.h"
 #include "rawio/record_fields.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/output_buffer.h"
 #include "tools/raw/raw_commands.h"
-#include "tools/raw/raw_read_file.h"
 #include "tools/raw/tool_messages.h"
 
 namespace {
@@ -31,20 +31,20 @@ RawStatus Presence(RawStatus status, bool& present) {
     return status == kRawNoData ? kRawOk : status;
 }
 
-RawStatus SummarizeFunction(RawReadFile& file, std::int32_t f, FunctionInfo& summary,
+RawStatus SummarizeFunction(processing::RawReadFile& file, std::int32_t f, FunctionInfo& summary,
                             std::string& failedStep) {
     const RawHandle handle = file.Handle();
     const std::string where = "function " + std::to_string(f);
-    RawStatus status = BeginFunction(file, f, summary.scans, failedStep);
+    RawStatus status = processing::BeginFunction(file, f, summary.scans, failedStep);
     if (status != kRawOk) {
         return status;
     }
     std::uint8_t statsFile[kStatsFileSize];
     failedStep = where + ": RawReadGetStatsFile";
     status = Presence(RawReadGetStatsFile(handle, f, 0, statsFile), summary.stats);
-    ScanPeaks peaks;
+    processing::ScanPeaks peaks;
     for (std::uint32_t s = 1; status == kRawOk && s <= summary.scans; ++s) {
-        status = QueryScanSize(handle, f, static_cast<std::int32_t>(s), peaks);
+        status = processing::QueryScanSize(handle, f, static_cast<std::int32_t>(s), peaks);
         if (status != kRawOk) {
             failedStep = where + ", scan " + std::to_string(s) + ": RawReadSpectrum";
         }
@@ -80,7 +80,7 @@ RawStatus SummarizeAnalog(RawHandle handle, std::vector<std::uint32_t>& points,
 }
 
 RawStatus Summarize(const std::string& path, AcquisitionInfo& summary, std::string& failedStep) {
-    RawReadFile file;
+    processing::RawReadFile file;
     RawStatus status = file.Open(path, failedStep);
     summary.complete = status != kRawIncomplete;
     if (status != kRawOk) {

@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
+#include "processing/raw_read_file.h"
 #include "rawio/record_fields.h"
 #include "tools/raw/command_line.h"
 #include "tools/raw/raw_commands.h"
-#include "tools/raw/raw_read_file.h"
 #include "tools/raw/tool_messages.h"
 
 namespace {
@@ -49,8 +49,8 @@ std::string Where(std::int32_t f, std::int32_t s) {
     return Where(f) + ", scan " + std::to_string(s);
 }
 
-void VerifyFunction(RawReadFile& file, std::int32_t f, ScanPeaks& peaks, ProblemLog& log,
-                    Totals& totals) {
+void VerifyFunction(processing::RawReadFile& file, std::int32_t f, processing::ScanPeaks& peaks,
+                    ProblemLog& log, Totals& totals) {
     const RawHandle handle = file.Handle();
     std::uint8_t record[kFunctionRecordSize];
     if (!log.Check(RawReadFuncInfo(handle, f, record, nullptr), Where(f) + ": RawReadFuncInfo") ||
@@ -68,7 +68,7 @@ void VerifyFunction(RawReadFile& file, std::int32_t f, ScanPeaks& peaks, Problem
     std::uint8_t statsRecord[kStatsRecordSize];
     for (std::uint32_t s = 1; s <= scans; ++s) {
         const auto scan = static_cast<std::int32_t>(s);
-        if (log.Check(ReadScanPeaks(handle, f, scan, peaks),
+        if (log.Check(processing::ReadScanPeaks(handle, f, scan, peaks),
                       Where(f, scan) + ": RawReadSpectrum")) {
             totals.peaks += peaks.count;
         }
@@ -137,14 +137,14 @@ int RunVerify(const std::vector<std::string_view>& args) {
         return *done;
     }
     ProblemLog log(line.path);
-    RawReadFile file;
+    processing::RawReadFile file;
     std::string failedStep;
     const RawStatus openStatus = file.Open(line.path, failedStep);
     if (!log.Check(openStatus, failedStep)) {
         return kExitInputFailed;
     }
     Totals totals;
-    ScanPeaks peaks;
+    processing::ScanPeaks peaks;
     for (std::int32_t f = 1; f <= file.FunctionCount(); ++f) {
         VerifyFunction(file, f, peaks, log, totals);
     }

@@ -1,9 +1,11 @@
-#include "tools/raw/raw_read_file.h"
+#include "processing/raw_read_file.h"
 
 #include <new>
 #include <string>
 
 #include "rawio/record_fields.h"
+
+namespace processing {
 
 RawReadFile::~RawReadFile() {
     Close();
@@ -86,3 +88,5 @@ RawStatus BeginFunction(RawReadFile& file, std::int32_t f, std::uint32_t& scans,
     failedStep = where + ": RawReadFuncInit";
     return RawReadFuncInit(file.Handle(), f, 0, 0, record, file.HeaderBlock());
 }
+
+}  // namespace processing

@@ -7,6 +7,8 @@
 
 #include "rawio/raw_api.h"
 
+namespace processing {
+
 // An acquisition open for reading: the handle (closed on destruction) and its header.
 class RawReadFile {
   public:
@@ -52,3 +54,5 @@ RawStatus QueryScanSize(RawHandle handle, std::int32_t function, std::int32_t sc
 // Reads the whole scan, decoding (and so checking) its block.
 RawStatus ReadScanPeaks(RawHandle handle, std::int32_t function, std::int32_t scan,
                         ScanPeaks& peaks);
+
+}  // namespace processing
