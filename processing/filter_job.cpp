@@ -89,10 +89,7 @@ bool CFilterJob::ProcessOtherFormat(const std::string& item) {
     FileRunSummary summary;
     summary.input = item;
     summary.output = formatRoute->OutputPath(item, suffix);
-    const std::string refusal = CheckOutputPath(item, summary.output);
-    if (!refusal.empty()) {
-        failure.operation = "output path " + summary.output;
-        failure.text = refusal;
+    if (OutputRefused(item, summary.output)) {
         return false;
     }
     if (!formatRoute->Filter(item, summary.output, *massRangeList, *progress, summary, failure)) {
@@ -137,10 +134,7 @@ bool CFilterJob::ProcessFile(const std::string& item, std::vector<std::uint8_t>&
     // "x.raw/", as shell completion writes it, names x.raw.
     summary.output = OutputPathFor(WithoutTrailingSlashes(item), suffix);
     // Checked before anything is opened, so a refused output never touches the input.
-    const std::string refusal = CheckOutputPath(item, summary.output);
-    if (!refusal.empty()) {
-        failure.operation = "output path " + summary.output;
-        failure.text = refusal;
+    if (OutputRefused(item, summary.output)) {
         return false;
     }
 
@@ -220,6 +214,16 @@ bool CFilterJob::CopyCompanionFiles(const std::string& item) {
     failure.detail.clear();
     failure.where.clear();
     return false;
+}
+
+bool CFilterJob::OutputRefused(const std::string& item, const std::string& output) {
+    const std::string refusal = CheckOutputPath(item, output);
+    if (refusal.empty()) {
+        return false;
+    }
+    failure.operation = "output path " + output;
+    failure.text = refusal;
+    return true;
 }
 
 bool CFilterJob::Check(RawStatus status, const char* operation) {

@@ -50,6 +50,8 @@ class CFilterJob {
   private:
     bool ProcessFile(const std::string& item, std::vector<std::uint8_t>& headerBlock);
     bool ProcessOtherFormat(const std::string& item);
+    // True, with the failure set, when `output` may not be written (see CheckOutputPath).
+    bool OutputRefused(const std::string& item, const std::string& output);
     bool CopyAnalogAndProcessInfo(RawHandle readHandle, RawHandle createHandle);
     bool CopyCompanionFiles(const std::string& item);
     bool Check(RawStatus status, const char* operation);
