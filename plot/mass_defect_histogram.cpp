@@ -12,6 +12,13 @@ constexpr std::uint32_t kBlock = 256;
 constexpr double kFirstAutoMass = 64.0;
 constexpr std::uint32_t kPrefetchAhead = 32;
 
+// The cell along one axis of a value already known to lie on it, [low, low + cells / scale).
+// A value just below the top can round onto the next cell. The binning loop passes copies of
+// the axis so that its writes to the cells need not reload them.
+int CellAlong(double value, double low, double scale, int cells) {
+    return std::min(static_cast<int>((value - low) * scale), cells - 1);
+}
+
 }  // namespace
 
 MassDefectHistogram::MassDefectHistogram(const HistogramSettings& settings,
@@ -41,15 +48,14 @@ int MassDefectHistogram::ColumnOf(double mass) const {
     if (!(mass >= massLow_ && mass < massHigh_)) {
         return -1;
     }
-    // A mass just below the top can round onto the next column.
-    return std::min(static_cast<int>((mass - massLow_) * columnScale_), columns_ - 1);
+    return CellAlong(mass, massLow_, columnScale_, columns_);
 }
 
 int MassDefectHistogram::RowOf(double defect) const {
     if (!(defect >= 0.0 && defect < 1.0)) {
         return -1;
     }
-    return std::min(static_cast<int>(defect * rows_), rows_ - 1);
+    return CellAlong(defect, 0.0, rows_, rows_);
 }
 
 double MassDefectHistogram::Kept(int column, int row) const {
@@ -101,6 +107,11 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
     }
     const bool keepAll = filter_.Empty();
     const bool byIntensity = weight_ == PeakWeight::kIntensity && intensities != nullptr;
+    const double low = massLow_;
+    const double high = massHigh_;
+    const double scale = columnScale_;
+    const int columns = columns_;
+    const int rows = rows_;
     double lowest = peaksBinned_ == 0 ? std::numeric_limits<double>::infinity() : lowestMass_;
     double highest = peaksBinned_ == 0 ? -std::numeric_limits<double>::infinity() : highestMass_;
     std::uint64_t binned = 0;
@@ -126,11 +137,11 @@ void MassDefectHistogram::Add(const float* masses, const double* intensities, st
             const double y = kendrick_ != nullptr ? kendrick_->KendrickMassDefect(mass)
                                                   : processing::MassFraction(mass);
             // NaN fails every comparison and so stays off the grid.
-            const int column = ColumnOf(mass);
-            const int row = RowOf(y);
-            if (column < 0 || row < 0) {
+            if (!(mass >= low && mass < high && y >= 0.0 && y < 1.0)) {
                 continue;
             }
+            const int column = CellAlong(mass, low, scale, columns);
+            const int row = CellAlong(y, 0.0, rows, rows);
             double weight = 1.0;
             if (byIntensity) {
                 weight = intensities[p];
